@@ -1,0 +1,9 @@
+#include "runtime/application.h"
+#include "window/form1.h"
+
+int main(int argc, char* argv[])
+{
+    rt::Application app(argc, argv, Form1::description());
+    Form1 form;
+    return app.run(form);
+}

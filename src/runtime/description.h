@@ -1,0 +1,65 @@
+#pragma once
+
+// A form's stored description: the window and its controls with their
+// design-time properties, as data. The runtime builds the window from it.
+
+#include "types.h"
+
+#include <optional>
+#include <span>
+#include <string_view>
+
+namespace rt {
+
+enum class Kind { Label, CommandButton, OptionButton, HScrollBar, Timer, Menu, Form };
+
+enum class Alignment { NotSet, Left, Right, Center };
+
+struct FontDescription
+{
+    std::string_view face;
+    double points = 8.25;
+    int weight = 400;
+    int charset = 0; // 204: Cyrillic
+};
+
+struct ControlDescription
+{
+    std::string_view name;
+    Kind kind = Kind::Label;
+    Single left = 0;
+    Single top = 0;
+    Single width = 0;
+    Single height = 0;
+    std::optional<Long> backColor;
+    std::optional<Long> foreColor;
+    std::u16string_view caption;
+    std::optional<FontDescription> font;
+    Alignment alignment = Alignment::NotSet;
+    bool visible = true;
+    bool enabled = true;
+    int tabIndex = -1;
+    int interval = 0; // timers, in milliseconds
+};
+
+struct MenuDescription
+{
+    std::string_view name;
+    std::u16string_view caption;
+};
+
+struct FormDescription
+{
+    std::u16string_view caption;
+    Long backColor = 0xFFFFFF;
+    Single clientWidth = 0;
+    Single clientHeight = 0;
+    // 48 x 48 picture in XPM form.
+    const char* const* icon = nullptr;
+    std::u16string_view productName;
+    std::string_view version;
+    std::span<const MenuDescription> menu;
+    std::span<const ControlDescription> controls;
+};
+
+} // namespace rt

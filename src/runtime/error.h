@@ -1,0 +1,34 @@
+#pragma once
+
+// Run-time errors. Raising one unwinds to the trap around the handler that
+// the runtime called; the trap shows the error and ends the program, so an
+// error never crosses the toolkit's event loop.
+
+#include <string>
+
+namespace rt {
+
+enum ErrorNumber {
+    InvalidProcedureCall = 5,
+    Overflow = 6,
+    OutOfMemory = 7,
+    InvalidPropertyValue = 380,
+    PropertyIsReadOnly = 383,
+    PropertyNotSupported = 438,
+    ApplicationDefined = 1000,
+};
+
+// Exit statuses of the process.
+enum ExitStatus { ExitOk = 0, ExitRuntimeError = 1, ExitNoDisplay = 2 };
+
+struct RuntimeError
+{
+    int number;
+    std::string description;
+};
+
+std::string errorDescription(int number);
+
+[[noreturn]] void raiseError(int number);
+
+} // namespace rt

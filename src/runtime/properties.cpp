@@ -1,0 +1,261 @@
+// Property access in the runtime's units. A property a control does not have,
+// or a value it cannot take, is a run-time error.
+
+#include "controls.h"
+#include "error.h"
+#include "form_object.h"
+#include "widgets.h"
+
+#include <QMainWindow>
+
+namespace rt::detail {
+
+namespace {
+
+constexpr Single TwipsPerPixel = 15;
+
+[[noreturn]] void unsupported()
+{
+    raiseError(PropertyNotSupported);
+}
+
+bool isTrue(Boolean b)
+{
+    return b != False;
+}
+
+Boolean toBoolean(bool b)
+{
+    return b ? True : False;
+}
+
+QColor toColor(Long bgr)
+{
+    return QColor(bgr & 0xFF, (bgr >> 8) & 0xFF, (bgr >> 16) & 0xFF);
+}
+
+Long checkedColor(Long bgr)
+{
+    if (bgr < 0 || bgr > 0xFFFFFF)
+        raiseError(InvalidPropertyValue);
+    return bgr;
+}
+
+ScrollWidget& scrollBar(const ControlObject& c)
+{
+    if (c.kind != Kind::HScrollBar)
+        unsupported();
+    return static_cast<ScrollWidget&>(*c.widget);
+}
+
+void place(ControlObject& c)
+{
+    c.widget->setGeometry(pixels(c.left), pixels(c.top), pixels(c.width), pixels(c.height));
+}
+
+} // namespace
+
+template <> Boolean get<Boolean>(const ControlObject& c, int prop)
+{
+    switch (prop) {
+    case Prop::Visible:
+        if (!c.widget || c.kind == Kind::Form)
+            unsupported();
+        return toBoolean(!c.widget->isHidden());
+    case Prop::Enabled:
+        if (c.kind == Kind::Timer)
+            return toBoolean(c.timerEnabled);
+        if (!c.widget)
+            unsupported();
+        return toBoolean(c.widget->isEnabled());
+    case Prop::Value:
+        if (c.kind == Kind::OptionButton)
+            return toBoolean(static_cast<OptionWidget*>(c.widget)->isChecked());
+        return Integer(scrollBar(c).position());
+    case Prop::Min:
+        return Integer(scrollBar(c).minimum());
+    case Prop::Max:
+        return Integer(scrollBar(c).maximum());
+    case Prop::SmallChange:
+        return Integer(scrollBar(c).singleStep());
+    case Prop::LargeChange:
+        return Integer(scrollBar(c).pageStep());
+    }
+    unsupported();
+}
+
+template <> void set<Boolean>(ControlObject& c, int prop, const Boolean& v)
+{
+    switch (prop) {
+    case Prop::Visible:
+        if (!c.widget || c.kind == Kind::Form)
+            unsupported();
+        c.widget->setVisible(isTrue(v));
+        return;
+    case Prop::Enabled:
+        if (c.kind == Kind::Timer) {
+            if (c.timerEnabled != isTrue(v)) {
+                c.timerEnabled = isTrue(v);
+                c.updateTimer();
+            }
+            return;
+        }
+        if (!c.widget)
+            unsupported();
+        c.widget->setEnabled(isTrue(v));
+        return;
+    case Prop::Value:
+        if (c.kind == Kind::OptionButton) {
+            static_cast<OptionWidget*>(c.widget)->setSelected(isTrue(v));
+            return;
+        }
+        if (v < Integer(scrollBar(c).minimum()) || v > Integer(scrollBar(c).maximum()))
+            raiseError(InvalidPropertyValue);
+        scrollBar(c).setValue(v.value());
+        return;
+    case Prop::Min:
+        scrollBar(c).setMinimum(v.value());
+        return;
+    case Prop::Max:
+        scrollBar(c).setMaximum(v.value());
+        return;
+    case Prop::SmallChange:
+    case Prop::LargeChange:
+        if (v < 1)
+            raiseError(InvalidPropertyValue);
+        if (prop == Prop::SmallChange)
+            scrollBar(c).setSingleStep(v.value());
+        else
+            scrollBar(c).setPageStep(v.value());
+        return;
+    }
+    unsupported();
+}
+
+template <> Single get<Single>(const ControlObject& c, int prop)
+{
+    if (c.kind == Kind::Form) {
+        const QRect outer = c.widget->frameGeometry();
+        if (prop == Prop::Width)
+            return Single(outer.width()) * TwipsPerPixel;
+        if (prop == Prop::Height)
+            return Single(outer.height()) * TwipsPerPixel;
+        unsupported();
+    }
+    if (!c.widget)
+        unsupported();
+    switch (prop) {
+    case Prop::Left:
+        return c.left;
+    case Prop::Top:
+        return c.top;
+    case Prop::Width:
+        return c.width;
+    case Prop::Height:
+        return c.height;
+    }
+    unsupported();
+}
+
+template <> void set<Single>(ControlObject& c, int prop, const Single& v)
+{
+    if (c.kind == Kind::Form)
+        raiseError(PropertyIsReadOnly);
+    if (!c.widget)
+        unsupported();
+    if (!std::isfinite(v))
+        raiseError(InvalidPropertyValue);
+    switch (prop) {
+    case Prop::Left:
+        c.left = v;
+        break;
+    case Prop::Top:
+        c.top = v;
+        break;
+    case Prop::Width:
+    case Prop::Height:
+        if (v < 0)
+            raiseError(InvalidPropertyValue);
+        (prop == Prop::Width ? c.width : c.height) = v;
+        break;
+    default:
+        unsupported();
+    }
+    place(c);
+}
+
+template <> Long get<Long>(const ControlObject& c, int prop)
+{
+    switch (prop) {
+    case Prop::BackColor:
+        return c.backColor;
+    case Prop::ForeColor:
+        return c.foreColor;
+    case Prop::Interval:
+        if (c.kind != Kind::Timer)
+            unsupported();
+        return c.interval;
+    }
+    unsupported();
+}
+
+template <> void set<Long>(ControlObject& c, int prop, const Long& v)
+{
+    switch (prop) {
+    case Prop::BackColor:
+    case Prop::ForeColor: {
+        if (c.kind != Kind::Label)
+            unsupported();
+        const QPalette::ColorRole role =
+            prop == Prop::BackColor ? QPalette::Window : QPalette::WindowText;
+        (prop == Prop::BackColor ? c.backColor : c.foreColor) = checkedColor(v);
+        QPalette p = c.widget->palette();
+        p.setColor(role, toColor(v));
+        c.widget->setPalette(p);
+        c.widget->setAutoFillBackground(true);
+        return;
+    }
+    case Prop::Interval:
+        if (c.kind != Kind::Timer)
+            unsupported();
+        if (v < 0 || v > 65535)
+            raiseError(InvalidPropertyValue);
+        c.interval = v;
+        if (c.timerEnabled)
+            c.updateTimer();
+        return;
+    }
+    unsupported();
+}
+
+template <> String get<String>(const ControlObject& c, int prop)
+{
+    if (prop != Prop::Caption || !c.widget)
+        unsupported();
+    QString text;
+    if (auto* label = qobject_cast<QLabel*>(c.widget))
+        text = label->text();
+    else if (auto* button = qobject_cast<QAbstractButton*>(c.widget))
+        text = button->text();
+    else if (c.kind == Kind::Form)
+        text = c.widget->windowTitle();
+    else
+        unsupported();
+    return String(std::u16string(reinterpret_cast<const char16_t*>(text.utf16()),
+                                 static_cast<std::size_t>(text.size())));
+}
+
+template <> void set<String>(ControlObject& c, int prop, const String& v)
+{
+    if (prop != Prop::Caption || !c.widget)
+        unsupported();
+    const QString text = QString::fromUtf16(v.str().data(), static_cast<qsizetype>(v.length()));
+    if (auto* label = qobject_cast<QLabel*>(c.widget))
+        label->setText(text);
+    else if (auto* button = qobject_cast<QAbstractButton*>(c.widget))
+        button->setText(text);
+    else
+        unsupported();
+}
+
+} // namespace rt::detail

@@ -1,0 +1,38 @@
+#pragma once
+
+// Hooks for the test suites: fire timer ticks by hand, script the random
+// draws, and reach the widgets behind the handles.
+
+#include "controls.h"
+
+#include <initializer_list>
+#include <string>
+
+class QWidget;
+class QWindow;
+
+namespace rt {
+
+class Form;
+
+namespace testing {
+
+// While on, timers never start a clock: ticks come only from fireTick.
+void setManualTimers(bool on);
+// One tick, delivered exactly as the event loop delivers it.
+void fireTick(const Timer& timer);
+bool isRunning(const Timer& timer);
+
+// The next draws return these values, in order, before the generator resumes.
+void scriptDraws(std::initializer_list<Single> draws);
+std::size_t scriptedDrawsLeft();
+// Records 'R' for every reseed and 'r' for every draw.
+void traceRandom(bool on);
+std::string randomTrace();
+
+QWidget* widget(const Form& form);
+QWidget* widget(const Control& control);
+QWindow* windowHandle(const Form& form);
+
+} // namespace testing
+} // namespace rt

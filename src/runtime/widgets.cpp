@@ -1,0 +1,121 @@
+#include "widgets.h"
+
+#include <QKeyEvent>
+#include <QMouseEvent>
+
+namespace rt::detail {
+
+bool ClickTracker::press(QMouseEvent* e)
+{
+    e->accept();
+    if (e->button() == Qt::LeftButton)
+        pressed_ = true;
+    return pressed_;
+}
+
+bool ClickTracker::release(QMouseEvent* e, const QRect& area)
+{
+    e->accept();
+    if (e->button() != Qt::LeftButton)
+        return false;
+    const bool clicked = pressed_ && area.contains(e->position().toPoint());
+    pressed_ = false;
+    return clicked;
+}
+
+ClientArea::ClientArea(ControlObject& form, QWidget* parent) : QWidget(parent), form_(form) {}
+
+void ClientArea::mousePressEvent(QMouseEvent* e)
+{
+    click_.press(e);
+}
+
+void ClientArea::mouseReleaseEvent(QMouseEvent* e)
+{
+    if (click_.release(e, rect()))
+        form_.raise(Event::Click);
+}
+
+LabelWidget::LabelWidget(ControlObject& c, QWidget* parent) : QLabel(parent), c_(c) {}
+
+void LabelWidget::mousePressEvent(QMouseEvent* e)
+{
+    click_.press(e);
+}
+
+void LabelWidget::mouseReleaseEvent(QMouseEvent* e)
+{
+    if (click_.release(e, rect()))
+        c_.raise(Event::Click);
+}
+
+CommandWidget::CommandWidget(ControlObject& c, QWidget* parent) : QPushButton(parent)
+{
+    connect(this, &QPushButton::clicked, this, [&c] { c.raise(Event::Click); });
+}
+
+OptionWidget::OptionWidget(ControlObject& c, QWidget* parent) : QRadioButton(parent)
+{
+    connect(this, &QRadioButton::toggled, this, [&c](bool on) {
+        if (on)
+            c.raise(Event::Click);
+    });
+}
+
+void OptionWidget::setSelected(bool on)
+{
+    if (on) {
+        setChecked(true);
+        return;
+    }
+    // An exclusive group refuses to clear its selected button.
+    setAutoExclusive(false);
+    setChecked(false);
+    setAutoExclusive(true);
+}
+
+bool OptionWidget::hitButton(const QPoint& pos) const
+{
+    return rect().contains(pos);
+}
+
+ScrollWidget::ScrollWidget(ControlObject& c, QWidget* parent) : QScrollBar(Qt::Horizontal, parent)
+{
+    setFocusPolicy(Qt::StrongFocus);
+    // Value follows the thumb only on release; Scroll reports the drag.
+    setTracking(false);
+    connect(this, &QScrollBar::valueChanged, this, [&c] { c.raise(Event::Change); });
+    connect(this, &QScrollBar::sliderMoved, this, [&c] { c.raise(Event::Scroll); });
+}
+
+void ScrollWidget::keyPressEvent(QKeyEvent* e)
+{
+    switch (e->key()) {
+    case Qt::Key_Left:
+    case Qt::Key_Up:
+        triggerAction(SliderSingleStepSub);
+        break;
+    case Qt::Key_Right:
+    case Qt::Key_Down:
+        triggerAction(SliderSingleStepAdd);
+        break;
+    case Qt::Key_PageUp:
+        triggerAction(SliderPageStepSub);
+        break;
+    case Qt::Key_PageDown:
+        triggerAction(SliderPageStepAdd);
+        break;
+    case Qt::Key_Home:
+        triggerAction(SliderToMinimum);
+        break;
+    case Qt::Key_End:
+        triggerAction(SliderToMaximum);
+        break;
+    default:
+        QScrollBar::keyPressEvent(e);
+        return;
+    }
+    e->accept();
+}
+
+} // namespace rt::detail

@@ -1,0 +1,87 @@
+// Form1 as designed: the window and its controls at creation. Positions and
+// sizes in twips, colours 0x00BBGGRR.
+
+#include "form1.h"
+#include "icon.h"
+
+using rt::Alignment;
+using rt::ControlDescription;
+using rt::FontDescription;
+using rt::Kind;
+
+namespace {
+
+constexpr FontDescription tahoma(double points)
+{
+    return {.face = "Tahoma", .points = points, .weight = 400, .charset = 204};
+}
+
+constexpr rt::Long White = 0xFFFFFF;
+constexpr rt::Single Cell = 1395;
+constexpr rt::Single Setting = 2895; // width of each of the four settings controls
+
+constexpr ControlDescription square(std::string_view name, rt::Single left, rt::Single top,
+                                    rt::Long colour, int tabIndex)
+{
+    return {.name = name,
+            .left = left,
+            .top = top,
+            .width = Cell,
+            .height = Cell,
+            .backColor = colour,
+            .tabIndex = tabIndex};
+}
+
+// Columns at 3600, 6960, 10320; rows at 1440, 4560, 7680.
+const ControlDescription controls[] = {
+    {.name = "Option1", .kind = Kind::OptionButton, .left = 240, .top = 240, .width = Setting,
+     .height = 495, .backColor = White, .caption = u"Фиксированно", .font = tahoma(18),
+     .tabIndex = 10},
+    {.name = "Option2", .kind = Kind::OptionButton, .left = 240, .top = 840, .width = Setting,
+     .height = 495, .backColor = White, .caption = u"Случайно", .font = tahoma(18),
+     .tabIndex = 11},
+    {.name = "Label11", .left = 12120, .top = 240, .width = Setting, .height = 495,
+     .backColor = White, .caption = u"Таймер - 800", .font = tahoma(18),
+     .alignment = Alignment::Right, .tabIndex = 14},
+    {.name = "HScroll1", .kind = Kind::HScrollBar, .left = 12120, .top = 840, .width = Setting,
+     .height = 495, .tabIndex = 0},
+    square("Label1", 3600, 1440, 0x0000FF, 4),   // red
+    square("Label2", 10320, 4560, 0x00C000, 6),  // green
+    square("Label3", 3600, 7680, 0xC000C0, 9),   // purple
+    square("Label4", 10320, 7680, 0xFFFF00, 7),  // cyan
+    square("Label5", 6960, 7680, 0xFF0000, 8),   // blue
+    square("Label6", 10320, 1440, 0x00FFFF, 5),  // yellow
+    square("Label7", 6960, 1440, 0x0080FF, 3),   // orange
+    square("Label8", 3600, 4560, 0xE0E0E0, 2),   // light grey
+    {.name = "Command1", .kind = Kind::CommandButton, .left = 6960, .top = 4560, .width = Cell,
+     .height = Cell, .backColor = 0xFFC0C0, .caption = u"Старт", .font = tahoma(21.75),
+     .tabIndex = 1},
+    {.name = "Label10", .left = 6960, .top = 4560, .width = Cell, .height = Cell,
+     .visible = false, .tabIndex = 13},
+    {.name = "Label9", .left = 5640, .top = 4920, .width = 4080, .height = 795,
+     .backColor = White, .font = tahoma(27.75), .alignment = Alignment::Center,
+     .visible = false, .tabIndex = 12},
+    {.name = "Timer1", .kind = Kind::Timer, .enabled = false, .interval = 800},
+    {.name = "Timer2", .kind = Kind::Timer, .enabled = false, .interval = 1000},
+};
+
+const rt::MenuDescription menu[] = {{.name = "mk", .caption = u"Разработчик"}};
+
+const rt::FormDescription form1{
+    .caption = u"Тевалин",
+    .backColor = White,
+    .clientWidth = 15270,
+    .clientHeight = 11040,
+    .icon = icon48,
+    .productName = u"Тевалин",
+    .version = "1.00",
+    .menu = menu,
+    .controls = controls,
+};
+
+} // namespace
+
+const rt::FormDescription& Form1::description()
+{
+    return form1;
+}
