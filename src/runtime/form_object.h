@@ -58,6 +58,9 @@ public:
 
     ControlObject* find(std::string_view name);
     void show();
+    // Qt leaves the focus on a control that is hidden when no other can take
+    // it, and keys would move what the player cannot see.
+    void keepFocusOnAVisibleControl();
 
     const FormDescription& description;
     ControlObject self;

@@ -53,6 +53,26 @@ void place(ControlObject& c)
     c.widget->setGeometry(pixels(c.left), pixels(c.top), pixels(c.width), pixels(c.height));
 }
 
+// The control's entry in the stored description; the form and menus have none.
+const ControlDescription* designOf(const ControlObject& c)
+{
+    for (const ControlDescription& d : c.form.description.controls)
+        if (d.name == c.name)
+            return &d;
+    return nullptr;
+}
+
+// A name that follows the caption is set after the text, so that assistive
+// technology hears of the change once, with the new name.
+void captionShown(const ControlObject& c, const String& caption)
+{
+    const ControlDescription* d = designOf(c);
+    if (!d || !d->nameFollowsCaption)
+        return;
+    const std::u16string_view name = d->accessibleNameFor(caption.str());
+    c.widget->setAccessibleName(QString::fromUtf16(name.data(), static_cast<qsizetype>(name.size())));
+}
+
 } // namespace
 
 template <> Boolean get<Boolean>(const ControlObject& c, int prop)
@@ -91,6 +111,7 @@ template <> void set<Boolean>(ControlObject& c, int prop, const Boolean& v)
         if (!c.widget || c.kind == Kind::Form)
             unsupported();
         c.widget->setVisible(isTrue(v));
+        c.form.keepFocusOnAVisibleControl();
         return;
     case Prop::Enabled:
         if (c.kind == Kind::Timer) {
@@ -256,6 +277,7 @@ template <> void set<String>(ControlObject& c, int prop, const String& v)
         button->setText(text);
     else
         unsupported();
+    captionShown(c, v);
 }
 
 } // namespace rt::detail
