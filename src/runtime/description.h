@@ -40,6 +40,18 @@ struct ControlDescription
     bool enabled = true;
     int tabIndex = -1;
     int interval = 0; // timers, in milliseconds
+    // What assistive technology calls the control. In a scroll bar's name
+    // "%1" stands for its current value.
+    std::u16string_view accessibleName;
+    // The accessible name is the caption, and follows it; the stored name
+    // stands in while the caption is empty.
+    bool nameFollowsCaption = false;
+
+    // The accessible name while the control shows this caption.
+    constexpr std::u16string_view accessibleNameFor(std::u16string_view shown) const
+    {
+        return nameFollowsCaption && !shown.empty() ? shown : accessibleName;
+    }
 };
 
 struct MenuDescription

@@ -5,6 +5,7 @@
 #include "form_object.h"
 #include "widgets.h"
 
+#include <QApplication>
 #include <QLayout>
 #include <QMenuBar>
 #include <QPixmap>
@@ -68,6 +69,22 @@ QString buttonStyle(Long face)
                           "QPushButton:pressed { background-color: %2; }"
                           "QPushButton:focus { border: 1px solid #3d6fb4; }")
         .arg(c.name(), c.darker(110).name());
+}
+
+// Setting the name also tells assistive technology that it changed.
+void nameForAssistiveTechnology(QWidget* w, const ControlDescription& d)
+{
+    const QString name = toQString(d.accessibleName);
+    if (d.kind != Kind::HScrollBar || !name.contains(QLatin1String("%1"))) {
+        w->setAccessibleName(toQString(d.accessibleNameFor(d.caption)));
+        return;
+    }
+    auto* bar = static_cast<ScrollWidget*>(w);
+    // The value in the name follows the thumb, as the speed caption does.
+    const auto rename = [bar, name] { bar->setAccessibleName(name.arg(bar->position())); };
+    QObject::connect(bar, &QScrollBar::valueChanged, bar, rename);
+    QObject::connect(bar, &QScrollBar::sliderMoved, bar, rename);
+    rename();
 }
 
 QWidget* createWidget(ControlObject& c, const ControlDescription& d, QWidget* parent)
@@ -199,6 +216,7 @@ FormObject::FormObject(const FormDescription& d)
         }
         if (cd.font)
             w->setFont(fontFor(*cd.font));
+        nameForAssistiveTechnology(w, cd);
         w->setEnabled(cd.enabled);
         w->setVisible(cd.visible);
         if (cd.tabIndex >= 0 && w->focusPolicy() != Qt::NoFocus)
@@ -239,6 +257,16 @@ void FormObject::show()
     }
     window->show();
     if (firstInTabOrder && firstInTabOrder->isVisibleTo(window.get()))
+        firstInTabOrder->setFocus(Qt::OtherFocusReason);
+}
+
+void FormObject::keepFocusOnAVisibleControl()
+{
+    QWidget* focus = QApplication::focusWidget();
+    if (focus && focus->window() == window.get() && !focus->isVisibleTo(window.get()))
+        focus->clearFocus();
+    if (!QApplication::focusWidget() && window->isActiveWindow() && firstInTabOrder &&
+        firstInTabOrder->isVisibleTo(window.get()))
         firstInTabOrder->setFocus(Qt::OtherFocusReason);
 }
 
