@@ -19,29 +19,6 @@ namespace rt::detail {
 
 namespace {
 
-QColor toColor(Long bgr)
-{
-    return QColor(bgr & 0xFF, (bgr >> 8) & 0xFF, (bgr >> 16) & 0xFF);
-}
-
-void paintBackground(QWidget* w, Long bgr)
-{
-    // Buttons fill with the Button role, everything else with Window.
-    QPalette p = w->palette();
-    p.setColor(QPalette::Window, toColor(bgr));
-    p.setColor(QPalette::Button, toColor(bgr));
-    w->setPalette(p);
-    w->setAutoFillBackground(true);
-}
-
-void paintText(QWidget* w, Long bgr)
-{
-    QPalette p = w->palette();
-    p.setColor(QPalette::WindowText, toColor(bgr));
-    p.setColor(QPalette::ButtonText, toColor(bgr));
-    w->setPalette(p);
-}
-
 QString toQString(std::u16string_view s)
 {
     return QString::fromUtf16(s.data(), static_cast<qsizetype>(s.size()));
@@ -118,6 +95,29 @@ QWidget* createWidget(ControlObject& c, const ControlDescription& d, QWidget* pa
 }
 
 } // namespace
+
+QColor toColor(Long bgr)
+{
+    return QColor(bgr & 0xFF, (bgr >> 8) & 0xFF, (bgr >> 16) & 0xFF);
+}
+
+void paintBackground(QWidget* w, Long bgr)
+{
+    // Buttons fill with the Button role, everything else with Window.
+    QPalette p = w->palette();
+    p.setColor(QPalette::Window, toColor(bgr));
+    p.setColor(QPalette::Button, toColor(bgr));
+    w->setPalette(p);
+    w->setAutoFillBackground(true);
+}
+
+void paintText(QWidget* w, Long bgr)
+{
+    QPalette p = w->palette();
+    p.setColor(QPalette::WindowText, toColor(bgr));
+    p.setColor(QPalette::ButtonText, toColor(bgr));
+    w->setPalette(p);
+}
 
 int pixels(Single twips)
 {

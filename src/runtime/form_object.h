@@ -13,6 +13,7 @@
 #include <string_view>
 #include <vector>
 
+class QColor;
 class QMainWindow;
 class QTimer;
 class QWidget;
@@ -69,6 +70,11 @@ public:
     QWidget* firstInTabOrder = nullptr;
     bool loaded = false;
 };
+
+QColor toColor(Long bgr);
+// A control's colours, 0x00BBGGRR.
+void paintBackground(QWidget* w, Long bgr);
+void paintText(QWidget* w, Long bgr);
 
 // Twips to logical pixels: 15 twips a pixel.
 int pixels(Single twips);

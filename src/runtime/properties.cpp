@@ -29,11 +29,6 @@ Boolean toBoolean(bool b)
     return b ? True : False;
 }
 
-QColor toColor(Long bgr)
-{
-    return QColor(bgr & 0xFF, (bgr >> 8) & 0xFF, (bgr >> 16) & 0xFF);
-}
-
 Long checkedColor(Long bgr)
 {
     if (bgr < 0 || bgr > 0xFFFFFF)
@@ -227,13 +222,8 @@ template <> void set<Long>(ControlObject& c, int prop, const Long& v)
     case Prop::ForeColor: {
         if (c.kind != Kind::Label)
             unsupported();
-        const QPalette::ColorRole role =
-            prop == Prop::BackColor ? QPalette::Window : QPalette::WindowText;
         (prop == Prop::BackColor ? c.backColor : c.foreColor) = checkedColor(v);
-        QPalette p = c.widget->palette();
-        p.setColor(role, toColor(v));
-        c.widget->setPalette(p);
-        c.widget->setAutoFillBackground(true);
+        (prop == Prop::BackColor ? paintBackground : paintText)(c.widget, v);
         return;
     }
     case Prop::Interval:
