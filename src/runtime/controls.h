@@ -104,8 +104,6 @@ public:
     CommandButton(Form& form, std::string_view name) : Control(form, name) {}
 
     Property<Boolean, Prop::Visible> Visible{c_};
-    Property<Boolean, Prop::Enabled> Enabled{c_};
-    Property<String, Prop::Caption> Caption{c_};
 };
 
 class OptionButton : public Control
@@ -115,7 +113,6 @@ public:
 
     Property<Boolean, Prop::Value> Value{c_};
     Property<Boolean, Prop::Visible> Visible{c_};
-    Property<String, Prop::Caption> Caption{c_};
 };
 
 class HScrollBar : public Control
