@@ -5,12 +5,11 @@
 
 namespace rt::detail {
 
-bool ClickTracker::press(QMouseEvent* e)
+void ClickTracker::press(QMouseEvent* e)
 {
     e->accept();
     if (e->button() == Qt::LeftButton)
         pressed_ = true;
-    return pressed_;
 }
 
 bool ClickTracker::release(QMouseEvent* e, const QRect& area)
@@ -21,32 +20,6 @@ bool ClickTracker::release(QMouseEvent* e, const QRect& area)
     const bool clicked = pressed_ && area.contains(e->position().toPoint());
     pressed_ = false;
     return clicked;
-}
-
-ClientArea::ClientArea(ControlObject& form, QWidget* parent) : QWidget(parent), form_(form) {}
-
-void ClientArea::mousePressEvent(QMouseEvent* e)
-{
-    click_.press(e);
-}
-
-void ClientArea::mouseReleaseEvent(QMouseEvent* e)
-{
-    if (click_.release(e, rect()))
-        form_.raise(Event::Click);
-}
-
-LabelWidget::LabelWidget(ControlObject& c, QWidget* parent) : QLabel(parent), c_(c) {}
-
-void LabelWidget::mousePressEvent(QMouseEvent* e)
-{
-    click_.press(e);
-}
-
-void LabelWidget::mouseReleaseEvent(QMouseEvent* e)
-{
-    if (click_.release(e, rect()))
-        c_.raise(Event::Click);
 }
 
 CommandWidget::CommandWidget(ControlObject& c, QWidget* parent) : QPushButton(parent)
@@ -82,6 +55,9 @@ bool OptionWidget::hitButton(const QPoint& pos) const
 ScrollWidget::ScrollWidget(ControlObject& c, QWidget* parent) : QScrollBar(Qt::Horizontal, parent)
 {
     setFocusPolicy(Qt::StrongFocus);
+    // A right click does nothing: Qt's own menu ("Scroll here", "Left edge" ...)
+    // is no part of this window.
+    setContextMenuPolicy(Qt::NoContextMenu);
     // Value follows the thumb only on release; Scroll reports the drag.
     setTracking(false);
     connect(this, &QScrollBar::valueChanged, this, [&c] { c.raise(Event::Change); });

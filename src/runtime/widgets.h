@@ -18,40 +18,35 @@ namespace rt::detail {
 class ClickTracker
 {
 public:
-    bool press(QMouseEvent* e);
+    void press(QMouseEvent* e);
     bool release(QMouseEvent* e, const QRect& area);
 
 private:
     bool pressed_ = false;
 };
 
-class ClientArea : public QWidget
+// The window's client area and the labels raise Click themselves; Qt's
+// labels let clicks through to their parent.
+template <class Base> class ClickingWidget : public Base
 {
 public:
-    ClientArea(ControlObject& form, QWidget* parent);
+    ClickingWidget(ControlObject& c, QWidget* parent) : Base(parent), c_(c) {}
 
 protected:
-    void mousePressEvent(QMouseEvent* e) override;
-    void mouseReleaseEvent(QMouseEvent* e) override;
-
-private:
-    ControlObject& form_;
-    ClickTracker click_;
-};
-
-class LabelWidget : public QLabel
-{
-public:
-    LabelWidget(ControlObject& c, QWidget* parent);
-
-protected:
-    void mousePressEvent(QMouseEvent* e) override;
-    void mouseReleaseEvent(QMouseEvent* e) override;
+    void mousePressEvent(QMouseEvent* e) override { click_.press(e); }
+    void mouseReleaseEvent(QMouseEvent* e) override
+    {
+        if (click_.release(e, this->rect()))
+            c_.raise(Event::Click);
+    }
 
 private:
     ControlObject& c_;
     ClickTracker click_;
 };
+
+using ClientArea = ClickingWidget<QWidget>;
+using LabelWidget = ClickingWidget<QLabel>;
 
 class CommandWidget : public QPushButton
 {
