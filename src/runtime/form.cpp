@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <cmath>
 #include <stdexcept>
+#include <thread>
 
 namespace rt::detail {
 
@@ -158,12 +159,48 @@ void ControlObject::timerTick() const
         raise(Event::Timer);
 }
 
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// The toolkit rounds every wait up to a whole millisecond, and the kernel
+// lets a wait end up to a thousandth of its length late: left to them, ticks
+// land up to 2 ms late, and differently each time. So the timer wakes a
+// little early and sleeps the rest of the way to the exact moment.
+Clock::duration earlyWake(Long interval)
+{
+    return std::chrono::microseconds(2000 + interval); // 2 ms plus 1/1000 of the interval
+}
+
+void armFor(QTimer& timer, Clock::time_point tick, Long interval)
+{
+    const auto wait = tick - earlyWake(interval) - Clock::now();
+    timer.start(int(std::max<std::int64_t>(
+        0, std::chrono::duration_cast<std::chrono::milliseconds>(wait).count())));
+}
+
+} // namespace
+
 void ControlObject::updateTimer()
 {
-    if (timerEnabled && interval > 0 && !manualTimers())
-        timer->start(interval);
-    else
+    if (timerEnabled && interval > 0 && !manualTimers()) {
+        nextTick = Clock::now() + std::chrono::milliseconds(interval);
+        armFor(*timer, nextTick, interval);
+    } else {
         timer->stop();
+    }
+}
+
+void ControlObject::timerWoke()
+{
+    std::this_thread::sleep_until(nextTick);
+    // Ticks keep their spacing from the start, whatever the handlers take; a
+    // tick missed altogether is dropped rather than delivered late.
+    nextTick += std::chrono::milliseconds(interval);
+    if (const auto now = Clock::now(); nextTick < now)
+        nextTick = now + std::chrono::milliseconds(interval);
+    armFor(*timer, nextTick, interval); // before the handler, which may stop or restart it
+    timerTick();
 }
 
 FormObject::FormObject(const FormDescription& d)
@@ -199,7 +236,8 @@ FormObject::FormObject(const FormDescription& d)
         if (cd.kind == Kind::Timer) {
             c.timer = new QTimer(window.get());
             c.timer->setTimerType(Qt::PreciseTimer);
-            QObject::connect(c.timer, &QTimer::timeout, window.get(), [&c] { c.timerTick(); });
+            c.timer->setSingleShot(true);
+            QObject::connect(c.timer, &QTimer::timeout, window.get(), [&c] { c.timerWoke(); });
             continue;
         }
         QWidget* w = createWidget(c, cd, client);

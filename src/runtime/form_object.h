@@ -7,6 +7,7 @@
 #include <QPointer>
 
 #include <array>
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <string>
@@ -37,6 +38,8 @@ public:
 
     void timerTick() const;
     void updateTimer();
+    // The single-shot timer fired shortly before the tick that is due.
+    void timerWoke();
 
     FormObject& form;
     const std::string name;
@@ -48,6 +51,7 @@ public:
     Long foreColor = 0;
     bool timerEnabled = false;
     Long interval = 0;
+    std::chrono::steady_clock::time_point nextTick; // while the timer runs
     std::array<std::function<void()>, eventNames.size()> handlers;
 };
 
