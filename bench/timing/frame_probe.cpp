@@ -23,12 +23,12 @@ FrameProbe::~FrameProbe()
 bool FrameProbe::eventFilter(QObject* receiver, QEvent* e)
 {
     ++events_;
+    if (eventSink_)
+        eventSink_(receiver, e, nowNs());
     switch (e->type()) {
     case QEvent::Timer:
         if (receiver != ignored_)
             ++timerEvents_;
-        if (timerSink_)
-            timerSink_(receiver, nowNs());
         return false;
     case QEvent::Paint:
         if (depth_ == 0) {

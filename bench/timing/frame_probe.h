@@ -33,11 +33,9 @@ public:
 
     void watch(const QWidget* w) { watched_.insert(w); }
     void setSink(Sink sink) { sink_ = std::move(sink); }
-    // Told of every timer event as its delivery begins.
-    void setTimerSink(std::function<void(const QObject*, std::int64_t)> sink)
-    {
-        timerSink_ = std::move(sink);
-    }
+    // Told of every event as its delivery begins.
+    using EventSink = std::function<void(const QObject*, const QEvent*, std::int64_t)>;
+    void setEventSink(EventSink sink) { eventSink_ = std::move(sink); }
 
     // Timer events delivered to anything, and paints outside a frame event.
     long timerEvents() const { return timerEvents_; }
@@ -54,7 +52,7 @@ private:
     bool deliverFrame(QObject* receiver, QEvent* e);
 
     Sink sink_;
-    std::function<void(const QObject*, std::int64_t)> timerSink_;
+    EventSink eventSink_;
     std::set<const QObject*> watched_;
     const QObject* ignored_ = nullptr;
     int depth_ = 0;
