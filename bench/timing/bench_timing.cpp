@@ -359,7 +359,7 @@ int runStartup(int runs)
     const auto dir = self().parent_path();
     const char* const names[] = {"game", "bare", "text"};
     constexpr int Programs = 3;
-    std::vector<double> time[Programs], rss[Programs], cpu[Programs];
+    std::vector<double> time[Programs], rss[Programs], cpu[Programs], anon[Programs], file[Programs];
     for (int i = 0; i < Programs * (runs + 1); ++i) {
         const int which = i % Programs;
         const std::string program = (dir / ("tevalin_bench_startup_" + std::string(names[which]))).string();
@@ -373,6 +373,8 @@ int runStartup(int runs)
             continue; // one warm-up each: the page cache, not the program
         time[which].push_back(ms(std::int64_t(v.at("first_frame_ns")) - r.spawnedAt));
         rss[which].push_back(double(r.usage.ru_maxrss));
+        anon[which].push_back(v.count("anon_kb") ? v.at("anon_kb") : 0);
+        file[which].push_back(v.count("file_kb") ? v.at("file_kb") : 0);
         cpu[which].push_back(double(r.usage.ru_utime.tv_sec + r.usage.ru_stime.tv_sec) * 1e3 +
                              double(r.usage.ru_utime.tv_usec + r.usage.ru_stime.tv_usec) / 1e3);
     }
@@ -381,6 +383,8 @@ int runStartup(int runs)
         values[std::string(names[p]) + "_ms"] = bench::median(time[p]);
         values[std::string(names[p]) + "_rss_kb"] = bench::median(rss[p]);
         values[std::string(names[p]) + "_cpu_ms"] = bench::median(cpu[p]);
+        values[std::string(names[p]) + "_anon_kb"] = bench::median(anon[p]);
+        values[std::string(names[p]) + "_file_kb"] = bench::median(file[p]);
     }
     values["time_ratio"] = values["game_ms"] / values["bare_ms"];
     values["rss_ratio"] = values["game_rss_kb"] / values["bare_rss_kb"];
@@ -503,11 +507,11 @@ int runAll()
 
     // The machine's load includes the bench itself and the X server; on an
     // idle machine it stays in single figures.
-    std::printf("\n%-42s %-38s %-17s %-7s %s\n", "figure", "measured", "target", "", "load");
-    std::printf("%s\n", std::string(112, '-').c_str());
+    std::printf("\n%-44s %-38s %-17s %-7s %s\n", "figure", "measured", "target", "", "load");
+    std::printf("%s\n", std::string(114, '-').c_str());
     auto row = [](const std::string& figure, const std::string& measured, const char* target,
                   const char* verdict, double load) {
-        std::printf("%-42s %-38s %-17s %-7s %3.0f%%\n", figure.c_str(), measured.c_str(), target,
+        std::printf("%-44s %-38s %-17s %-7s %3.0f%%\n", figure.c_str(), measured.c_str(), target,
                     verdict, load);
     };
     char buf[160];

@@ -4,6 +4,8 @@
 #include <QFontDatabase>
 
 #include <cmath>
+#include <map>
+#include <utility>
 
 namespace rt::detail {
 
@@ -20,7 +22,7 @@ bool hasCyrillic(const QString& family)
     return QFontDatabase::writingSystems(family).contains(QFontDatabase::Cyrillic);
 }
 
-QString resolveFamily(const QString& face, int charset)
+QString findFamily(const QString& face, int charset)
 {
     const bool cyrillic = charset == 204;
     if (QFontDatabase::hasFamily(face) && (!cyrillic || hasCyrillic(face)))
@@ -31,6 +33,18 @@ QString resolveFamily(const QString& face, int charset)
             return family;
     }
     return QFontDatabase::systemFont(QFontDatabase::GeneralFont).family();
+}
+
+// Each look-up asks fontconfig to match the face anew, and every captioned
+// control asks for the same one or two faces: ask once.
+QString resolveFamily(const QString& face, int charset)
+{
+    static std::map<std::pair<QString, int>, QString> resolved;
+    const auto key = std::make_pair(face, charset);
+    auto found = resolved.find(key);
+    if (found == resolved.end())
+        found = resolved.emplace(key, findFamily(face, charset)).first;
+    return found->second;
 }
 
 } // namespace
