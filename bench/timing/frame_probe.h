@@ -4,8 +4,9 @@
 // backing store while the top-level window handles an Expose (the first
 // frame) or an UpdateRequest (every later one), and the store is flushed to
 // the X server before that handling returns. The probe delivers those events
-// itself and stamps the moment the delivery returns: the frame has then been
-// handed to the server. A frame counts only if some widget painted in it.
+// itself; when the delivery returns it makes one round trip to the X server,
+// and stamps the moment the answer is back: the server has then drawn the
+// frame. A frame counts only if some widget painted in it.
 
 
 
