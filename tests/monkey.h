@@ -144,9 +144,12 @@ public:
         // QTest's mouse clock is an int that gains half a second a click.
         if (QTest::lastMouseTimestamp > (1 << 30))
             QTest::lastMouseTimestamp = 0;
+        // With real timers the clock moves between events: see its ticks first.
+        if (clock_ == Clock::Real)
+            check("the clock's ticks");
         play();
         check(event_.c_str());
-        if (events_ % FlushEvery == 0)
+        if (clock_ == Clock::Manual && events_ % FlushEvery == 0)
             flush();
         return failure_;
     }
@@ -231,6 +234,12 @@ private:
         return {uniform(r.left(), r.right()), uniform(r.top(), r.bottom())};
     }
 
+    // Qt's test events warn about points outside the window.
+    static QPoint within(const QRect& r, QPoint p)
+    {
+        return {std::clamp(p.x(), r.left(), r.right()), std::clamp(p.y(), r.top(), r.bottom())};
+    }
+
     static std::string at(QPoint p)
     {
         // Appended piece by piece: GCC 12 warns falsely on "(" + std::string.
@@ -252,6 +261,10 @@ private:
         return rt::testing::widget(*controls[i]);
     }
     static constexpr int Controls = 15;
+    static constexpr const char* controlNames[Controls] = {
+        "Label1",   "Label2", "Label3",  "Label4",  "Label5",  "Label6",  "Label7",   "Label8",
+        "Command1", "Label9", "Label10", "Label11", "Option1", "Option2", "HScroll1",
+    };
 
     bool onCredit(QPoint windowPoint) const
     {
@@ -265,7 +278,7 @@ private:
     void press(QPoint from, QPoint to, Qt::MouseButton button = Qt::LeftButton)
     {
         QWindow* handle = rt::testing::windowHandle(form_);
-        expectChoice(from, to, button);
+        const int choice = choiceOf(from, to, button);
         // A release on the credit opens it after a press anywhere on the menu
         // bar; if it did not open, the closer finds nothing and is stopped.
         const bool credit = button == Qt::LeftButton && onCredit(to);
@@ -276,27 +289,34 @@ private:
         if (from == to) {
             QTest::mouseClick(handle, button, {}, from);
         } else {
+            // The event loop runs after each part: real timers may tick
+            // between them.
             QTest::mousePress(handle, button, {}, from);
+            check("  the press");
             QTest::mouseMove(handle, to);
+            check("  the move");
             QTest::mouseRelease(handle, button, {}, to);
         }
         closer_.stop();
         stray_.stop();
+        if (choice != 0)
+            chosen_ = choice;
     }
 
-    // The option a click selects: a press on a shown option button and the
-    // release inside it.
-    void expectChoice(QPoint from, QPoint to, Qt::MouseButton button)
+    // The option a click selects, judged before the press: a press on a shown
+    // option button and the release inside it.
+    int choiceOf(QPoint from, QPoint to, Qt::MouseButton button) const
     {
         if (button != Qt::LeftButton)
-            return;
+            return 0;
         QWidget* target = window_->childAt(from);
         for (int n : {1, 2}) {
             QWidget* option = rt::testing::widget(n == 1 ? form_.Option1 : form_.Option2);
             if (target == option && option->isEnabled() &&
                 option->rect().contains(option->mapFrom(window_, to)))
-                chosen_ = n;
+                return n;
         }
+        return 0;
     }
 
     void scriptDraws()
@@ -335,7 +355,7 @@ private:
             const int i = uniform(0, Controls - 1);
             QWidget* w = control(i);
             const QPoint p = clientToWindow(randomIn(w->geometry()));
-            note("click on " + w->objectName().toStdString() + "#" + std::to_string(i) + " " +
+            note("click on " + std::string(controlNames[i]) + " " +
                  (w->isVisible() ? "shown" : "hidden") + " at " + at(p));
             press(p, p);
             return;
@@ -399,6 +419,7 @@ private:
             QWindow* handle = rt::testing::windowHandle(form_);
             note("drag of the thumb from " + at(from));
             QTest::mousePress(handle, Qt::LeftButton, {}, from);
+            check("  the press");
             QPoint to = from;
             for (int moves = uniform(1, 5); moves > 0; --moves) {
                 to =
@@ -406,7 +427,6 @@ private:
                 QTest::mouseMove(handle, to);
                 check(("  drag to " + at(to)).c_str());
             }
-            expectChoice(from, to, Qt::LeftButton);
             QTest::mouseRelease(handle, Qt::LeftButton, {}, to);
             return;
         }
@@ -420,8 +440,9 @@ private:
         }
         case DragWindow: {
             const QPoint from = randomIn(whole);
-            const QPoint to =
-                chance(50) ? randomIn(whole) : from + QPoint(uniform(-8, 8), uniform(-8, 8));
+            const QPoint to = chance(50)
+                                  ? randomIn(whole)
+                                  : within(whole, from + QPoint(uniform(-8, 8), uniform(-8, 8)));
             note("drag from " + at(from) + " to " + at(to));
             press(from, to);
             return;
@@ -489,8 +510,8 @@ private:
     {
         if (!failure_.empty())
             return;
-        failure_ = "after event " + std::to_string(events_) + " (" + event_ + "): " + what +
-                   "\nthe last events:";
+        failure_ = "at event " + std::to_string(events_) + " (" + event_ + "), checked after " +
+                   where_ + ": " + what + "\nthe last events:";
         for (const auto& h : history_)
             failure_ += "\n  " + h;
     }
@@ -500,7 +521,7 @@ private:
     {
         if (!failure_.empty())
             return;
-        (void)after;
+        where_ = after;
         const Phase now = phase();
         if (now == Phase::Broken)
             return fail("the controls show no phase");
@@ -608,6 +629,7 @@ private:
 
     std::uint64_t events_ = 0;
     std::string event_;
+    std::string where_;
     std::deque<std::string> history_;
     std::string failure_;
 
