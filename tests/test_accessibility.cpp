@@ -76,6 +76,23 @@ private slots:
         QCOMPARE(nameOf(form->Square(rt::Integer(square))), name);
     }
 
+    // The indicator says which colour it shows: its own name and the square's.
+    void indicatorNameTellsTheColourShown_data() { squaresAreNamedByTheirColour_data(); }
+
+    void indicatorNameTellsTheColourShown()
+    {
+        QFETCH(int, square);
+        QFETCH(QString, name);
+        auto form = fixture::openForm();
+        fixture::clickControl(*form, form->Command1);
+        rt::testing::scriptDraws({drawFor(square)});
+        rt::testing::fireTick(form->Timer1);
+
+        QAccessibleInterface* indicator = accessible(form->Label10);
+        QVERIFY(!indicator->state().invisible);
+        QCOMPARE(indicator->text(QAccessible::Name), QStringLiteral("Показываемый цвет: ") + name);
+    }
+
     void controlsCarryTheirNameAndRole_data()
     {
         QTest::addColumn<QString>("control");

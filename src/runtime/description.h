@@ -46,6 +46,9 @@ struct ControlDescription
     // The accessible name is the caption, and follows it; the stored name
     // stands in while the caption is empty.
     bool nameFollowsCaption = false;
+    // The accessible name also says whose colour the control shows: the
+    // stored name, ": " and the name of the control with that back colour.
+    bool nameTellsColour = false;
 
     // The accessible name while the control shows this caption.
     constexpr std::u16string_view accessibleNameFor(std::u16string_view shown) const

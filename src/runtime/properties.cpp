@@ -68,6 +68,21 @@ void captionShown(const ControlObject& c, const String& caption)
     c.widget->setAccessibleName(QString::fromUtf16(name.data(), static_cast<qsizetype>(name.size())));
 }
 
+// So that assistive technology can say which colour appeared.
+void colourShown(const ControlObject& c, Long bgr)
+{
+    const ControlDescription* d = designOf(c);
+    if (!d || !d->nameTellsColour)
+        return;
+    std::u16string name(d->accessibleName);
+    for (const ControlDescription& other : c.form.description.controls)
+        if (&other != d && other.backColor == bgr && !other.accessibleName.empty()) {
+            name.append(u": ").append(other.accessibleName);
+            break;
+        }
+    c.widget->setAccessibleName(QString::fromStdU16String(name));
+}
+
 } // namespace
 
 template <> Boolean get<Boolean>(const ControlObject& c, int prop)
@@ -224,6 +239,8 @@ template <> void set<Long>(ControlObject& c, int prop, const Long& v)
             unsupported();
         (prop == Prop::BackColor ? c.backColor : c.foreColor) = checkedColor(v);
         (prop == Prop::BackColor ? paintBackground : paintText)(c.widget, v);
+        if (prop == Prop::BackColor)
+            colourShown(c, v);
         return;
     }
     case Prop::Interval:
