@@ -82,6 +82,8 @@ Application::Application(int& argc, char** argv, const FormDescription& mainForm
     // No display name: Qt would append it to every window title on X11.
     QApplication::setApplicationVersion(QString::fromLatin1(mainForm.version.data(),
                                                             qsizetype(mainForm.version.size())));
+    QGuiApplication::setDesktopFileName(QString::fromLatin1(
+        mainForm.desktopFileName.data(), qsizetype(mainForm.desktopFileName.size())));
     if (mainForm.icon)
         QApplication::setWindowIcon(QIcon(QPixmap(mainForm.icon)));
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));

@@ -73,6 +73,8 @@ struct FormDescription
     const char* const* icon = nullptr;
     std::u16string_view productName;
     std::string_view version;
+    // The desktop entry's id, which Wayland compositors match the window to.
+    std::string_view desktopFileName;
     std::span<const MenuDescription> menu;
     std::span<const ControlDescription> controls;
 };

@@ -80,6 +80,7 @@ const rt::FormDescription form1{
     .icon = icon48,
     .productName = u"Тевалин",
     .version = "1.00",
+    .desktopFileName = "io.github.kelvaro.Tevalin",
     .menu = menu,
     .controls = controls,
 };
