@@ -167,16 +167,20 @@ using Clock = std::chrono::steady_clock;
 // lets a wait end up to a thousandth of its length late: left to them, ticks
 // land up to 2 ms late, and differently each time. So the timer wakes a
 // little early and sleeps the rest of the way to the exact moment.
-Clock::duration earlyWake(Long interval)
+Clock::duration earlyWake(Clock::duration wait)
 {
-    return std::chrono::microseconds(2000 + interval); // 2 ms plus 1/1000 of the interval
+    return std::chrono::milliseconds(2) + wait / 1000;
 }
 
-void armFor(QTimer& timer, Clock::time_point tick, Long interval)
+// Longer than a wake-up can fall short of its tick when the wait was up to
+// a second; a longer wait wakes once more rather than sleep through it.
+constexpr Clock::duration LongestSleep = std::chrono::milliseconds(5);
+
+void armFor(QTimer& timer, Clock::time_point tick)
 {
-    const auto wait = tick - earlyWake(interval) - Clock::now();
-    timer.start(int(std::max<std::int64_t>(
-        0, std::chrono::duration_cast<std::chrono::milliseconds>(wait).count())));
+    const auto wait = tick - Clock::now();
+    const auto sleepFor = std::chrono::duration_cast<std::chrono::milliseconds>(wait - earlyWake(wait));
+    timer.start(int(std::max<std::int64_t>(0, sleepFor.count())));
 }
 
 } // namespace
@@ -185,7 +189,7 @@ void ControlObject::updateTimer()
 {
     if (timerEnabled && interval > 0 && !manualTimers()) {
         nextTick = Clock::now() + std::chrono::milliseconds(interval);
-        armFor(*timer, nextTick, interval);
+        armFor(*timer, nextTick);
     } else {
         timer->stop();
     }
@@ -193,13 +197,17 @@ void ControlObject::updateTimer()
 
 void ControlObject::timerWoke()
 {
+    if (nextTick - Clock::now() > LongestSleep) {
+        armFor(*timer, nextTick);
+        return;
+    }
     std::this_thread::sleep_until(nextTick);
     // Ticks keep their spacing from the start, whatever the handlers take; a
     // tick missed altogether is dropped rather than delivered late.
     nextTick += std::chrono::milliseconds(interval);
     if (const auto now = Clock::now(); nextTick < now)
         nextTick = now + std::chrono::milliseconds(interval);
-    armFor(*timer, nextTick, interval); // before the handler, which may stop or restart it
+    armFor(*timer, nextTick); // before the handler, which may stop or restart it
     timerTick();
 }
 
