@@ -343,10 +343,10 @@ std::map<std::string, double> parse(const std::string& line)
     std::map<std::string, double> values;
     std::size_t pos = 0;
     while ((pos = line.find('=', pos)) != std::string::npos) {
-        const std::size_t keyStart = line.rfind(' ', pos) == std::string::npos
-                                         ? 0
-                                         : line.rfind(' ', pos) + 1;
-        values[line.substr(keyStart, pos - keyStart)] = std::strtod(line.c_str() + pos + 1, nullptr);
+        const std::size_t keyStart =
+            line.rfind(' ', pos) == std::string::npos ? 0 : line.rfind(' ', pos) + 1;
+        values[line.substr(keyStart, pos - keyStart)] =
+            std::strtod(line.c_str() + pos + 1, nullptr);
         ++pos;
     }
     return values;
@@ -359,10 +359,12 @@ int runStartup(int runs)
     const auto dir = self().parent_path();
     const char* const names[] = {"game", "bare", "text"};
     constexpr int Programs = 3;
-    std::vector<double> time[Programs], rss[Programs], cpu[Programs], anon[Programs], file[Programs];
+    std::vector<double> time[Programs], rss[Programs], cpu[Programs], anon[Programs],
+        file[Programs];
     for (int i = 0; i < Programs * (runs + 1); ++i) {
         const int which = i % Programs;
-        const std::string program = (dir / ("tevalin_bench_startup_" + std::string(names[which]))).string();
+        const std::string program =
+            (dir / ("tevalin_bench_startup_" + std::string(names[which]))).string();
         const ChildResult r = runChild({program});
         const auto v = parse(r.out);
         if (!WIFEXITED(r.status) || WEXITSTATUS(r.status) != 0 || !v.count("first_frame_ns")) {
@@ -552,12 +554,12 @@ int runAll()
     const double load = startup.at("machine_busy_pct");
     std::snprintf(buf, sizeof buf, "%.1f / %.1f ms = %.2f", startup.at("game_ms"),
                   startup.at("bare_ms"), startup.at("time_ratio"));
-    row("3. start-up to first frame / bare", buf, "<= 1.15", verdictOf(startup.at("time_ratio") <= 1.15),
-        load);
+    row("3. start-up to first frame / bare", buf, "<= 1.15",
+        verdictOf(startup.at("time_ratio") <= 1.15), load);
     std::snprintf(buf, sizeof buf, "%.0f / %.0f KiB = %.2f", startup.at("game_rss_kb"),
                   startup.at("bare_rss_kb"), startup.at("rss_ratio"));
-    row("3. peak resident memory / bare", buf, "<= 1.15", verdictOf(startup.at("rss_ratio") <= 1.15),
-        load);
+    row("3. peak resident memory / bare", buf, "<= 1.15",
+        verdictOf(startup.at("rss_ratio") <= 1.15), load);
     std::snprintf(buf, sizeof buf, "%.1f / %.1f ms = %.2f", startup.at("game_ms"),
                   startup.at("text_ms"), startup.at("time_ratio_text"));
     row("   start-up / bare with one Tahoma caption", buf, "(what limits)", "", load);

@@ -66,7 +66,8 @@ bool FrameProbe::eventFilter(QObject* receiver, QEvent* e)
         return false;
     case QEvent::Expose:
     case QEvent::UpdateRequest: {
-        const bool topLevelWidget = receiver->isWidgetType() && static_cast<QWidget*>(receiver)->isWindow();
+        const bool topLevelWidget =
+            receiver->isWidgetType() && static_cast<QWidget*>(receiver)->isWindow();
         const bool window = receiver->isWindowType();
         if (topLevelWidget || window)
             return deliverFrame(receiver, e);

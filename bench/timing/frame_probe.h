@@ -8,8 +8,6 @@
 // and stamps the moment the answer is back: the server has then drawn the
 // frame. A frame counts only if some widget painted in it.
 
-
-
 #include <cstdint>
 #include <functional>
 #include <set>

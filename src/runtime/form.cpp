@@ -179,8 +179,9 @@ constexpr Clock::duration LongestSleep = std::chrono::milliseconds(5);
 void armFor(QTimer& timer, Clock::time_point tick)
 {
     const auto wait = tick - Clock::now();
-    const auto sleepFor = std::chrono::duration_cast<std::chrono::milliseconds>(wait - earlyWake(wait));
-    timer.start(int(std::max<std::int64_t>(0, sleepFor.count())));
+    const auto untilWake =
+        std::chrono::duration_cast<std::chrono::milliseconds>(wait - earlyWake(wait));
+    timer.start(int(std::max<std::int64_t>(0, untilWake.count())));
 }
 
 } // namespace
