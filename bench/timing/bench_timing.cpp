@@ -497,6 +497,24 @@ std::map<std::string, double> measure(const std::vector<std::string>& args, bool
     return values;
 }
 
+// An idle figure taken while others used the machine says little: take it
+// again, up to three times, and keep the quietest.
+std::map<std::string, double> measureQuietly(const std::vector<std::string>& args)
+{
+    constexpr double QuietPercent = 15;
+    std::map<std::string, double> best;
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        auto values = measure(args);
+        if (best.empty() || values.at("machine_busy_pct") < best.at("machine_busy_pct"))
+            best = values;
+        if (best.at("machine_busy_pct") < QuietPercent)
+            break;
+        std::fprintf(stderr, "bench: the machine was %.0f%% busy; again\n",
+                     values.at("machine_busy_pct"));
+    }
+    return best;
+}
+
 const char* verdictOf(bool met)
 {
     return met ? "met" : "MISSED";
@@ -509,20 +527,21 @@ int runAll()
         int interval, n;
     };
     const TickRun tickRuns[] = {{50, 400}, {500, 40}, {1000, 20}};
-    auto ticks = [](const TickRun& t, bool quiet) {
-        return measure({"ticks", std::to_string(t.interval), std::to_string(t.n)}, quiet);
+    auto busyTicks = [](const TickRun& t) {
+        return measure({"ticks", std::to_string(t.interval), std::to_string(t.n)}, false);
     };
-    std::vector<std::map<std::string, double>> idleTicks, busyTicks;
+    std::vector<std::map<std::string, double>> idleTicks, loadedTicks;
     for (const auto& t : tickRuns)
-        idleTicks.push_back(ticks(t, true));
+        idleTicks.push_back(
+            measureQuietly({"ticks", std::to_string(t.interval), std::to_string(t.n)}));
     {
         const BusyCores busy(2);
         for (const auto& t : tickRuns)
-            busyTicks.push_back(ticks(t, false));
+            loadedTicks.push_back(busyTicks(t));
     }
-    const auto verdict = measure({"verdict", "100"});
-    const auto startup = measure({"startup", "20"});
-    const auto idle = measure({"idle", "10"});
+    const auto verdict = measureQuietly({"verdict", "100"});
+    const auto startup = measure({"startup", "20"}); // busy by its nature: it starts processes
+    const auto idle = measureQuietly({"idle", "10"});
 
     // The machine's load includes the bench itself and the X server; on an
     // idle machine it stays in single figures.
@@ -536,7 +555,7 @@ int runAll()
     char buf[160];
     for (std::size_t i = 0; i < idleTicks.size(); ++i) {
         for (int busy = 0; busy < 2; ++busy) {
-            const auto& v = busy ? busyTicks[i] : idleTicks[i];
+            const auto& v = busy ? loadedTicks[i] : idleTicks[i];
             const double p99 = v.at("p99_dev_ms"), drift = std::abs(v.at("drift_ms"));
             std::snprintf(buf, sizeof buf, "dev med %.2f p99 %.2f max %.2f, drift %+.2f",
                           v.at("median_dev_ms"), p99, v.at("max_dev_ms"), v.at("drift_ms"));
