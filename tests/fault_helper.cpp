@@ -25,7 +25,9 @@
 
 // GCC 12 at -O3 warns falsely that "text" + std::string may overlap (its bug
 // 105329).
+#if defined(__GNUC__) && !defined(__clang__)
 #pragma GCC diagnostic ignored "-Wrestrict"
+#endif
 
 namespace {
 
@@ -213,7 +215,7 @@ void scriptError(Script& s, FaultyForm& f, const std::string& handler)
 {
     using monkey::Phase;
     auto breakIt = [&f, handler] { f.breakHandler(handler); };
-    auto trigger = [&s, breakIt](std::function<void()> act) {
+    auto trigger = [&s, breakIt](const std::function<void()>& act) {
         s.then([] { return true; },
                [breakIt, act] {
                    breakIt();

@@ -21,8 +21,10 @@
 
 // GCC 12 at -O3 warns falsely that "text" + std::string may overlap (its bug
 // 105329); the messages below are built that way.
+#if defined(__GNUC__) && !defined(__clang__)
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wrestrict"
+#endif
 
 #ifndef Q_MOC_RUN
 #include <algorithm>
@@ -643,4 +645,6 @@ private:
 } // namespace monkey
 #endif
 
+#if defined(__GNUC__) && !defined(__clang__)
 #pragma GCC diagnostic pop
+#endif

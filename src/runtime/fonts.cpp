@@ -28,7 +28,7 @@ QString findFamily(const QString& face, int charset)
     if (QFontDatabase::hasFamily(face) && (!cyrillic || hasCyrillic(face)))
         return face;
     for (const char* s : Substitutes) {
-        const QString family = QString::fromLatin1(s);
+        QString family = QString::fromLatin1(s); // not const: returned by move
         if (QFontDatabase::hasFamily(family) && (!cyrillic || hasCyrillic(family)))
             return family;
     }
