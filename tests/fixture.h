@@ -89,7 +89,7 @@ inline QString text(const rt::String& s)
 #define TEVALIN_TEST_MAIN(Suite)                                                                   \
     int main(int argc, char* argv[])                                                               \
     {                                                                                              \
-        rt::Application app(argc, argv, Form1::description());                                   \
+        rt::Application app(argc, argv, Form1::description());                                     \
         rt::testing::setManualTimers(true);                                                        \
         Suite suite;                                                                               \
         return QTest::qExec(&suite, argc, argv);                                                   \

@@ -32,20 +32,15 @@ QString number(rt::Integer i)
 QString snapshot(Form1& f)
 {
     QStringList s;
-    s << number(f.TickCount) << number(f.SeqLength)
-      << number(f.Pick) << number(f.ClickCount)
-      << fixture::text(f.ShownSeq) << fixture::text(f.EnteredSeq)
-      << number(f.RandomMode) << fixture::text(f.Label9.Caption)
-      << number(f.HScroll1.Value)
-      << number(f.Option1.Value)
+    s << number(f.TickCount) << number(f.SeqLength) << number(f.Pick) << number(f.ClickCount)
+      << fixture::text(f.ShownSeq) << fixture::text(f.EnteredSeq) << number(f.RandomMode)
+      << fixture::text(f.Label9.Caption) << number(f.HScroll1.Value) << number(f.Option1.Value)
       << QString::number(rt::testing::isRunning(f.Timer1))
       << QString::number(rt::testing::isRunning(f.Timer2))
       << QString::number(rt::Long(f.Timer1.Interval));
     for (int n = 1; n <= 8; ++n)
         s << number(f.Square(n).Visible);
-    s << number(f.Command1.Visible)
-      << number(f.Label9.Visible)
-      << number(f.Label10.Visible)
+    s << number(f.Command1.Visible) << number(f.Label9.Visible) << number(f.Label10.Visible)
       << number(f.HScroll1.Visible);
     return s.join(u',');
 }
@@ -67,8 +62,8 @@ class TestAbout : public QObject
             auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
             if (!box)
                 return;
-            seen = {box->windowTitle(), box->text(), box->icon(),
-                    int(box->buttons().size()), box->isModal()};
+            seen = {box->windowTitle(), box->text(), box->icon(), int(box->buttons().size()),
+                    box->isModal()};
             box->buttons().value(0)->click();
         });
         auto* window = static_cast<QMainWindow*>(rt::testing::widget(*form));

@@ -55,10 +55,18 @@ private slots:
         QTest::addColumn<QString>("verdict");
         QTest::addColumn<rt::Long>("colour");
         QTest::addColumn<int>("nextLength");
-        QTest::newRow("right order") << "525" << "525" << "Правильно" << rt::Long(32768) << 4;
-        QTest::newRow("wrong order") << "525" << "552" << "Ошибка" << rt::Long(255) << 3;
-        QTest::newRow("one colour, right") << "8" << "8" << "Правильно" << rt::Long(32768) << 2;
-        QTest::newRow("one colour, wrong") << "8" << "1" << "Ошибка" << rt::Long(255) << 1;
+        QTest::newRow("right order") << "525"
+                                     << "525"
+                                     << "Правильно" << rt::Long(32768) << 4;
+        QTest::newRow("wrong order") << "525"
+                                     << "552"
+                                     << "Ошибка" << rt::Long(255) << 3;
+        QTest::newRow("one colour, right") << "8"
+                                           << "8"
+                                           << "Правильно" << rt::Long(32768) << 2;
+        QTest::newRow("one colour, wrong") << "8"
+                                           << "1"
+                                           << "Ошибка" << rt::Long(255) << 1;
     }
     void answerIsJudgedAfterAsManyClicksAsColours()
     {

@@ -102,7 +102,8 @@ private slots:
         QTest::newRow("left arrow") << int(QStyle::SC_ScrollBarSubLine) << false << 490;
         QTest::newRow("right arrow") << int(QStyle::SC_ScrollBarAddLine) << false << 510;
         QTest::newRow("trough left of the thumb") << int(QStyle::SC_ScrollBarGroove) << true << 450;
-        QTest::newRow("trough right of the thumb") << int(QStyle::SC_ScrollBarGroove) << false << 550;
+        QTest::newRow("trough right of the thumb")
+            << int(QStyle::SC_ScrollBarGroove) << false << 550;
     }
     void mouseOnArrowsAndTroughMovesTheSpeed()
     {
@@ -156,7 +157,8 @@ private slots:
         fixture::clickControl(*form, form->Command1);
         rt::testing::fireTick(form->Timer1);
         const QPoint leftArrow = partOf(QStyle::SC_ScrollBarSubLine).center();
-        QTest::mouseClick(rt::testing::windowHandle(*form), Qt::LeftButton, {}, inWindow(leftArrow));
+        QTest::mouseClick(rt::testing::windowHandle(*form), Qt::LeftButton, {},
+                          inWindow(leftArrow));
         expectSpeed(490);
         QVERIFY(rt::testing::isRunning(form->Timer1));
         fixture::presentAll(*form);

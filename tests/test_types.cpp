@@ -30,7 +30,7 @@ private slots:
     {
         QTest::addColumn<int>("a");
         QTest::addColumn<int>("b");
-        QTest::addColumn<int>("sum");   // 0 when a + b overflows
+        QTest::addColumn<int>("sum");        // 0 when a + b overflows
         QTest::addColumn<int>("difference"); // 0 when a - b overflows
         QTest::newRow("small") << 3 << 4 << 7 << -1;
         QTest::newRow("to the top") << 32766 << 1 << 32767 << 32765;

@@ -128,10 +128,9 @@ private slots:
         QCOMPARE(r, QRect(464, 304, 93, 93));
         const QColor face = fromBgr(0xFFC0C0);
         // Bands along the edges, inside the border, clear of the caption.
-        const QRect bands[] = {QRect(r.left() + 2, r.top() + 2, 89, 18),
-                               QRect(r.left() + 2, r.bottom() - 19, 89, 18),
-                               QRect(r.left() + 2, r.top() + 2, 6, 89),
-                               QRect(r.right() - 7, r.top() + 2, 6, 89)};
+        const QRect bands[] = {
+            QRect(r.left() + 2, r.top() + 2, 89, 18), QRect(r.left() + 2, r.bottom() - 19, 89, 18),
+            QRect(r.left() + 2, r.top() + 2, 6, 89), QRect(r.right() - 7, r.top() + 2, 6, 89)};
         for (const QRect& band : bands)
             for (int y = band.top(); y <= band.bottom(); ++y)
                 for (int x = band.left(); x <= band.right(); ++x)
@@ -182,12 +181,18 @@ private slots:
     {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("caption");
-        QTest::newRow("fixed") << "Option1" << "Фиксированно";
-        QTest::newRow("random") << "Option2" << "Случайно";
-        QTest::newRow("slowest speed") << "Label11" << "Таймер - 1000";
-        QTest::newRow("start") << "Command1" << "Старт";
-        QTest::newRow("correct") << "Label9" << "Правильно";
-        QTest::newRow("wrong") << "Label9" << "Ошибка";
+        QTest::newRow("fixed") << "Option1"
+                               << "Фиксированно";
+        QTest::newRow("random") << "Option2"
+                                << "Случайно";
+        QTest::newRow("slowest speed") << "Label11"
+                                       << "Таймер - 1000";
+        QTest::newRow("start") << "Command1"
+                               << "Старт";
+        QTest::newRow("correct") << "Label9"
+                                 << "Правильно";
+        QTest::newRow("wrong") << "Label9"
+                               << "Ошибка";
     }
     void everyCaptionFitsItsControl()
     {
@@ -260,8 +265,8 @@ private slots:
 private:
     QWidget* widgetNamed(const QString& name)
     {
-        rt::Control* controls[] = {&form->Option1, &form->Option2, &form->Label11,
-                                   &form->Command1, &form->Label9};
+        rt::Control* controls[] = {&form->Option1, &form->Option2, &form->Label11, &form->Command1,
+                                   &form->Label9};
         const char* names[] = {"Option1", "Option2", "Label11", "Command1", "Label9"};
         for (int i = 0; i < 5; ++i)
             if (name == QLatin1String(names[i]))

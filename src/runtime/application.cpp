@@ -80,8 +80,8 @@ Application::Application(int& argc, char** argv, const FormDescription& mainForm
 
     QApplication::setApplicationName(toQString(mainForm.productName));
     // No display name: Qt would append it to every window title on X11.
-    QApplication::setApplicationVersion(QString::fromLatin1(mainForm.version.data(),
-                                                            qsizetype(mainForm.version.size())));
+    QApplication::setApplicationVersion(
+        QString::fromLatin1(mainForm.version.data(), qsizetype(mainForm.version.size())));
     QGuiApplication::setDesktopFileName(QString::fromLatin1(
         mainForm.desktopFileName.data(), qsizetype(mainForm.desktopFileName.size())));
     if (mainForm.icon)

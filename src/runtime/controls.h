@@ -24,7 +24,8 @@ template <class T> T get(const ControlObject& c, int prop);
 template <class T> void set(ControlObject& c, int prop, const T& value);
 } // namespace detail
 
-enum Prop {
+enum Prop
+{
     Visible,
     Enabled,
     Caption,

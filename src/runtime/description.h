@@ -11,9 +11,24 @@
 
 namespace rt {
 
-enum class Kind { Label, CommandButton, OptionButton, HScrollBar, Timer, Menu, Form };
+enum class Kind
+{
+    Label,
+    CommandButton,
+    OptionButton,
+    HScrollBar,
+    Timer,
+    Menu,
+    Form
+};
 
-enum class Alignment { NotSet, Left, Right, Center };
+enum class Alignment
+{
+    NotSet,
+    Left,
+    Right,
+    Center
+};
 
 struct FontDescription
 {

@@ -8,7 +8,8 @@
 
 namespace rt {
 
-enum ErrorNumber {
+enum ErrorNumber
+{
     InvalidProcedureCall = 5,
     Overflow = 6,
     OutOfMemory = 7,
@@ -19,7 +20,12 @@ enum ErrorNumber {
 };
 
 // Exit statuses of the process.
-enum ExitStatus { ExitOk = 0, ExitRuntimeError = 1, ExitNoDisplay = 2 };
+enum ExitStatus
+{
+    ExitOk = 0,
+    ExitRuntimeError = 1,
+    ExitNoDisplay = 2
+};
 
 struct RuntimeError
 {

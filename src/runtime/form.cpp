@@ -227,7 +227,8 @@ FormObject::FormObject(const FormDescription& d)
     self.backColor = d.backColor;
 
     for (const MenuDescription& m : d.menu) {
-        auto& item = *controls.emplace_back(std::make_unique<ControlObject>(*this, m.name, Kind::Menu));
+        auto& item =
+            *controls.emplace_back(std::make_unique<ControlObject>(*this, m.name, Kind::Menu));
         QAction* action = window->menuBar()->addAction(toQString(m.caption));
         QObject::connect(action, &QAction::triggered, window.get(),
                          [&item] { item.raise(Event::Click); });
@@ -338,10 +339,13 @@ void Form::bind(std::string_view handlerName, std::function<void()> body)
     const auto sep = handlerName.rfind('_');
     detail::ControlObject* c =
         sep == std::string_view::npos ? nullptr : d_->find(handlerName.substr(0, sep));
-    const auto event = sep == std::string_view::npos ? std::string_view{} : handlerName.substr(sep + 1);
+    const auto event =
+        sep == std::string_view::npos ? std::string_view{} : handlerName.substr(sep + 1);
     const auto e = std::find(detail::eventNames.begin(), detail::eventNames.end(), event);
-    if (!c || e == detail::eventNames.end() || !c->accepts(detail::Event(e - detail::eventNames.begin())))
-        throw std::logic_error("handler " + std::string(handlerName) + " names no event of this form");
+    if (!c || e == detail::eventNames.end() ||
+        !c->accepts(detail::Event(e - detail::eventNames.begin())))
+        throw std::logic_error("handler " + std::string(handlerName) +
+                               " names no event of this form");
     c->handlers[static_cast<std::size_t>(e - detail::eventNames.begin())] = std::move(body);
 }
 

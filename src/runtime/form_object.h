@@ -21,7 +21,14 @@ class QWidget;
 
 namespace rt::detail {
 
-enum class Event { Load, Click, Change, Scroll, Timer };
+enum class Event
+{
+    Load,
+    Click,
+    Change,
+    Scroll,
+    Timer
+};
 inline constexpr std::array<std::string_view, 5> eventNames{"Load", "Click", "Change", "Scroll",
                                                             "Timer"};
 

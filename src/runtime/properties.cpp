@@ -65,7 +65,8 @@ void captionShown(const ControlObject& c, const String& caption)
     if (!d || !d->nameFollowsCaption)
         return;
     const std::u16string_view name = d->accessibleNameFor(caption.str());
-    c.widget->setAccessibleName(QString::fromUtf16(name.data(), static_cast<qsizetype>(name.size())));
+    c.widget->setAccessibleName(
+        QString::fromUtf16(name.data(), static_cast<qsizetype>(name.size())));
 }
 
 // So that assistive technology can say which colour appeared.

@@ -14,7 +14,8 @@ void Randomize();
 // The next draw, a Single in [0, 1).
 Single Rnd();
 
-enum MsgBoxStyle {
+enum MsgBoxStyle
+{
     vbOKOnly = 0,
     vbOKCancel = 1,
     vbYesNo = 4,
@@ -24,7 +25,13 @@ enum MsgBoxStyle {
     vbInformation = 64,
 };
 
-enum MsgBoxResult { vbOK = 1, vbCancel = 2, vbYes = 6, vbNo = 7 };
+enum MsgBoxResult
+{
+    vbOK = 1,
+    vbCancel = 2,
+    vbYes = 6,
+    vbNo = 7
+};
 
 // A modal message box over the active window; returns the button chosen.
 Integer MsgBox(const String& prompt, Integer buttons, const String& title);

@@ -24,7 +24,11 @@ public:
     static constexpr double VerticalMargin = 400;
 
     // Colours of the verdict.
-    enum VerdictColour : rt::Long { Red = 255, DarkGreen = 32768 };
+    enum VerdictColour : rt::Long
+    {
+        Red = 255,
+        DarkGreen = 32768
+    };
 
     // The game's state; it lives as long as the window.
     rt::Integer TickCount;
