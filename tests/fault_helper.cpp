@@ -242,7 +242,7 @@ void scriptError(Script& s, FaultyForm& f, const std::string& handler)
             auto* bar = static_cast<QScrollBar*>(rt::testing::widget(f.HScroll1));
             QWindow* handle = rt::testing::windowHandle(f);
             QWidget* window = rt::testing::widget(f);
-            const QPoint from = bar->mapTo(window, monkey::thumbOf(bar).center());
+            const QPoint from = bar->mapTo(window, fixture::scrollBarPart(bar).center());
             QTest::mousePress(handle, Qt::LeftButton, {}, from);
             QTest::mouseMove(handle, from + QPoint(40, 0));
             QTest::mouseRelease(handle, Qt::LeftButton, {}, from + QPoint(40, 0));

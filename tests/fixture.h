@@ -11,6 +11,9 @@
 #endif
 
 #include <QMainWindow>
+#include <QScrollBar>
+#include <QStyle>
+#include <QStyleOptionSlider>
 #include <QTest>
 #include <QWindow>
 
@@ -76,6 +79,27 @@ inline int presentAll(Form1& form, int bound = 1000)
         ++ticks;
     }
     return ticks;
+}
+
+// One part of a scroll bar (arrow, trough, thumb), in the bar's own pixels.
+inline QRect scrollBarPart(const QScrollBar* bar,
+                           QStyle::SubControl part = QStyle::SC_ScrollBarSlider)
+{
+    QStyleOptionSlider opt;
+    opt.initFrom(bar);
+    opt.subControls = QStyle::SC_All;
+    opt.activeSubControls = QStyle::SC_None;
+    opt.orientation = bar->orientation();
+    opt.minimum = bar->minimum();
+    opt.maximum = bar->maximum();
+    opt.sliderPosition = bar->sliderPosition();
+    opt.sliderValue = bar->value();
+    opt.singleStep = bar->singleStep();
+    opt.pageStep = bar->pageStep();
+    opt.upsideDown = bar->invertedAppearance();
+    if (opt.orientation == Qt::Horizontal)
+        opt.state |= QStyle::State_Horizontal;
+    return bar->style()->subControlRect(QStyle::CC_ScrollBar, &opt, part, bar);
 }
 
 inline QString text(const rt::String& s)

@@ -94,27 +94,6 @@ inline Phase phaseOf(const Form1& f)
     return Phase::Broken;
 }
 
-// Where the scroll bar's thumb is, in the bar's own pixels.
-inline QRect thumbOf(const QScrollBar* bar)
-{
-    QStyleOptionSlider opt;
-    opt.initFrom(bar);
-    opt.subControls = QStyle::SC_All;
-    opt.activeSubControls = QStyle::SC_None;
-    opt.orientation = bar->orientation();
-    opt.minimum = bar->minimum();
-    opt.maximum = bar->maximum();
-    opt.sliderPosition = bar->sliderPosition();
-    opt.sliderValue = bar->value();
-    opt.singleStep = bar->singleStep();
-    opt.pageStep = bar->pageStep();
-    opt.upsideDown = bar->invertedAppearance();
-    if (opt.orientation == Qt::Horizontal)
-        opt.state |= QStyle::State_Horizontal;
-    return bar->style()->subControlRect(QStyle::CC_ScrollBar, &opt, QStyle::SC_ScrollBarSlider,
-                                        bar);
-}
-
 inline const QString Correct = QStringLiteral("Правильно");
 inline const QString Wrong = QStringLiteral("Ошибка");
 inline const QString CreditTitle = QStringLiteral("Разработчик ");
@@ -338,7 +317,7 @@ private:
 
     QRect thumb() const
     {
-        const QRect r = thumbOf(bar_);
+        const QRect r = fixture::scrollBarPart(bar_);
         return QRect(bar_->mapTo(window_, r.topLeft()), r.size());
     }
 

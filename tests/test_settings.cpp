@@ -26,17 +26,7 @@ class TestSettings : public QObject
     QRect partOf(QStyle::SubControl part) const
     {
         QScrollBar* sb = scrollBar();
-        QStyleOptionSlider opt;
-        opt.initFrom(sb);
-        opt.subControls = QStyle::SC_All;
-        opt.orientation = sb->orientation();
-        opt.minimum = sb->minimum();
-        opt.maximum = sb->maximum();
-        opt.sliderPosition = sb->sliderPosition();
-        opt.sliderValue = sb->value();
-        opt.singleStep = sb->singleStep();
-        opt.pageStep = sb->pageStep();
-        const QRect r = sb->style()->subControlRect(QStyle::CC_ScrollBar, &opt, part, sb);
+        const QRect r = fixture::scrollBarPart(sb, part);
         return r.translated(sb->pos());
     }
 
