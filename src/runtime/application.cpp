@@ -53,11 +53,6 @@ public:
     }
 };
 
-QString toQString(std::u16string_view s)
-{
-    return QString::fromUtf16(s.data(), static_cast<qsizetype>(s.size()));
-}
-
 } // namespace
 
 struct Application::Impl
@@ -78,7 +73,7 @@ Application::Application(int& argc, char** argv, const FormDescription& mainForm
     d_ = std::make_unique<Impl>(argc, argv);
     qInstallMessageHandler(previous);
 
-    QApplication::setApplicationName(toQString(mainForm.productName));
+    QApplication::setApplicationName(detail::toQString(mainForm.productName));
     // No display name: Qt would append it to every window title on X11.
     QApplication::setApplicationVersion(
         QString::fromLatin1(mainForm.version.data(), qsizetype(mainForm.version.size())));

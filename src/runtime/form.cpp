@@ -20,11 +20,6 @@ namespace rt::detail {
 
 namespace {
 
-QString toQString(std::u16string_view s)
-{
-    return QString::fromUtf16(s.data(), static_cast<qsizetype>(s.size()));
-}
-
 Qt::Alignment toAlignment(Alignment a)
 {
     switch (a) {
@@ -96,6 +91,11 @@ QWidget* createWidget(ControlObject& c, const ControlDescription& d, QWidget* pa
 }
 
 } // namespace
+
+QString toQString(std::u16string_view s)
+{
+    return QString::fromUtf16(s.data(), static_cast<qsizetype>(s.size()));
+}
 
 QColor toColor(Long bgr)
 {

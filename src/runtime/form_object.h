@@ -4,8 +4,6 @@
 
 #include "description.h"
 
-#include <QPointer>
-
 #include <array>
 #include <chrono>
 #include <functional>
@@ -15,6 +13,7 @@
 #include <vector>
 
 class QColor;
+class QString;
 class QMainWindow;
 class QTimer;
 class QWidget;
@@ -82,6 +81,7 @@ public:
     bool loaded = false;
 };
 
+QString toQString(std::u16string_view s);
 QColor toColor(Long bgr);
 // A control's colours, 0x00BBGGRR.
 void paintBackground(QWidget* w, Long bgr);

@@ -1,5 +1,7 @@
 #include "services.h"
 
+#include "form_object.h"
+
 #include <QApplication>
 #include <QMessageBox>
 #include <QPointer>
@@ -7,11 +9,6 @@
 namespace rt {
 
 namespace {
-
-QString toQString(const String& s)
-{
-    return QString::fromUtf16(s.str().data(), static_cast<qsizetype>(s.length()));
-}
 
 QMessageBox::Icon iconFor(int style)
 {
@@ -66,7 +63,8 @@ Integer MsgBox(const String& prompt, Integer buttons, const String& title)
     const int style = buttons.value();
     if (sharedShowing) {
         // A box over a box gets one of its own.
-        QMessageBox box(iconFor(style), toQString(title), toQString(prompt), buttonsFor(style),
+        QMessageBox box(iconFor(style), detail::toQString(title.str()),
+                        detail::toQString(prompt.str()), buttonsFor(style),
                         QApplication::activeWindow());
         box.setWindowModality(Qt::ApplicationModal);
         return resultOf(box.exec());
@@ -81,8 +79,8 @@ Integer MsgBox(const String& prompt, Integer buttons, const String& title)
         box.setIcon(iconFor(style));
     if (box.standardButtons() != buttonsFor(style))
         box.setStandardButtons(buttonsFor(style));
-    box.setWindowTitle(toQString(title));
-    box.setText(toQString(prompt));
+    box.setWindowTitle(detail::toQString(title.str()));
+    box.setText(detail::toQString(prompt.str()));
     sharedShowing = true;
     const int chosen = box.exec();
     sharedShowing = false;

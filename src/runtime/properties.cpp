@@ -65,8 +65,7 @@ void captionShown(const ControlObject& c, const String& caption)
     if (!d || !d->nameFollowsCaption)
         return;
     const std::u16string_view name = d->accessibleNameFor(caption.str());
-    c.widget->setAccessibleName(
-        QString::fromUtf16(name.data(), static_cast<qsizetype>(name.size())));
+    c.widget->setAccessibleName(toQString(name));
 }
 
 // So that assistive technology can say which colour appeared.
@@ -278,7 +277,7 @@ template <> void set<String>(ControlObject& c, int prop, const String& v)
 {
     if (prop != Prop::Caption || !c.widget)
         unsupported();
-    const QString text = QString::fromUtf16(v.str().data(), static_cast<qsizetype>(v.length()));
+    const QString text = toQString(v.str());
     if (auto* label = qobject_cast<QLabel*>(c.widget))
         label->setText(text);
     else if (auto* button = qobject_cast<QAbstractButton*>(c.widget))
