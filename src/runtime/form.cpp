@@ -159,6 +159,8 @@ void ControlObject::timerTick() const
         raise(Event::Timer);
 }
 
+bool manualTimers = false;
+
 namespace {
 
 using Clock = std::chrono::steady_clock;
@@ -188,7 +190,7 @@ void armFor(QTimer& timer, Clock::time_point tick)
 
 void ControlObject::updateTimer()
 {
-    if (timerEnabled && interval > 0 && !manualTimers()) {
+    if (timerEnabled && interval > 0 && !manualTimers) {
         nextTick = Clock::now() + std::chrono::milliseconds(interval);
         armFor(*timer, nextTick);
     } else {

@@ -3,11 +3,13 @@
 // Inside the runtime: the objects behind the handles, over Qt Widgets.
 
 #include "description.h"
+#include "error.h"
 
 #include <array>
 #include <chrono>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -95,6 +97,15 @@ void trap(const std::function<void()>& handler);
 // The same trap around the delivery of one toolkit event.
 bool notifyTrapped(const std::function<bool()>& deliver);
 
-bool manualTimers();
+// Seams for the test hooks (runtime/testing.h), which only the tests and the
+// benchmarks link; in the program they keep these values.
+// While set, timers never arm a clock: ticks come only by hand.
+extern bool manualTimers;
+// Sees every reseed ('R') and draw ('r'), and may supply the draw.
+extern std::optional<Single> (*randomHook)(char call);
+// Shows a run-time error; the program ends when it returns.
+extern void (*reportError)(const RuntimeError& e);
+// The program's own report: the error box.
+void showError(const RuntimeError& e);
 
 } // namespace rt::detail
