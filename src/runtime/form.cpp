@@ -92,16 +92,6 @@ QWidget* createWidget(ControlObject& c, const ControlDescription& d, QWidget* pa
 
 } // namespace
 
-QString toQString(std::u16string_view s)
-{
-    return QString::fromUtf16(s.data(), static_cast<qsizetype>(s.size()));
-}
-
-QColor toColor(Long bgr)
-{
-    return QColor(bgr & 0xFF, (bgr >> 8) & 0xFF, (bgr >> 16) & 0xFF);
-}
-
 void paintBackground(QWidget* w, Long bgr)
 {
     // Buttons fill with the Button role, everything else with Window.
@@ -118,11 +108,6 @@ void paintText(QWidget* w, Long bgr)
     p.setColor(QPalette::WindowText, toColor(bgr));
     p.setColor(QPalette::ButtonText, toColor(bgr));
     w->setPalette(p);
-}
-
-int pixels(Single twips)
-{
-    return static_cast<int>(std::lround(twips / 15.0));
 }
 
 ControlObject::ControlObject(FormObject& f, std::string_view n, Kind k) : form(f), name(n), kind(k)
@@ -226,7 +211,6 @@ FormObject::FormObject(const FormDescription& d)
     paintBackground(client, d.backColor);
     window->setCentralWidget(client);
     self.widget = window.get();
-    self.backColor = d.backColor;
 
     for (const MenuDescription& m : d.menu) {
         auto& item =
@@ -239,6 +223,7 @@ FormObject::FormObject(const FormDescription& d)
     std::vector<std::pair<int, QWidget*>> tabOrder;
     for (const ControlDescription& cd : d.controls) {
         auto& c = *controls.emplace_back(std::make_unique<ControlObject>(*this, cd.name, cd.kind));
+        c.design = &cd;
         c.left = cd.left;
         c.top = cd.top;
         c.width = cd.width;

@@ -2,6 +2,7 @@
 
 // Inside the runtime: the objects behind the handles, over Qt Widgets.
 
+#include "convert.h"
 #include "description.h"
 #include "error.h"
 
@@ -14,8 +15,6 @@
 #include <string_view>
 #include <vector>
 
-class QColor;
-class QString;
 class QMainWindow;
 class QTimer;
 class QWidget;
@@ -52,6 +51,7 @@ public:
     FormObject& form;
     const std::string name;
     const Kind kind;
+    const ControlDescription* design = nullptr; // none for the form and the menu
     QWidget* widget = nullptr; // labels, buttons, scroll bar; the window for the form
     QTimer* timer = nullptr;
     Single left = 0, top = 0, width = 0, height = 0;
@@ -83,14 +83,9 @@ public:
     bool loaded = false;
 };
 
-QString toQString(std::u16string_view s);
-QColor toColor(Long bgr);
 // A control's colours, 0x00BBGGRR.
 void paintBackground(QWidget* w, Long bgr);
 void paintText(QWidget* w, Long bgr);
-
-// Twips to logical pixels: 15 twips a pixel.
-int pixels(Single twips);
 
 // Runs a handler; a run-time error shows its message and ends the program.
 void trap(const std::function<void()>& handler);

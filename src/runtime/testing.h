@@ -4,6 +4,7 @@
 // draws, and reach the widgets behind the handles.
 
 #include "controls.h"
+#include "convert.h"
 
 #include <initializer_list>
 #include <string>
@@ -29,6 +30,13 @@ std::size_t scriptedDrawsLeft();
 // Records 'R' for every reseed and 'r' for every draw.
 void traceRandom(bool on);
 std::string randomTrace();
+
+// The runtime's own conversions, to compare with what Qt shows.
+using detail::pixels;
+using detail::toColor;
+using detail::toQString;
+using detail::toString;
+using detail::twips;
 
 QWidget* widget(const Form& form);
 QWidget* widget(const Control& control);
