@@ -9,12 +9,9 @@
 #include <QLayout>
 #include <QMenuBar>
 #include <QPixmap>
-#include <QTimer>
 
 #include <algorithm>
-#include <cmath>
 #include <stdexcept>
-#include <thread>
 
 namespace rt::detail {
 
@@ -138,67 +135,6 @@ void ControlObject::raise(Event e) const
         trap(h);
 }
 
-void ControlObject::timerTick() const
-{
-    if (timerEnabled && interval > 0)
-        raise(Event::Timer);
-}
-
-bool manualTimers = false;
-
-namespace {
-
-using Clock = std::chrono::steady_clock;
-
-// The toolkit rounds every wait up to a whole millisecond, and the kernel
-// lets a wait end up to a thousandth of its length late: left to them, ticks
-// land up to 2 ms late, and differently each time. So the timer wakes a
-// little early and sleeps the rest of the way to the exact moment.
-Clock::duration earlyWake(Clock::duration wait)
-{
-    return std::chrono::milliseconds(2) + wait / 1000;
-}
-
-// Longer than a wake-up can fall short of its tick when the wait was up to
-// a second; a longer wait wakes once more rather than sleep through it.
-constexpr Clock::duration LongestSleep = std::chrono::milliseconds(5);
-
-void armFor(QTimer& timer, Clock::time_point tick)
-{
-    const auto wait = tick - Clock::now();
-    const auto untilWake =
-        std::chrono::duration_cast<std::chrono::milliseconds>(wait - earlyWake(wait));
-    timer.start(int(std::max<std::int64_t>(0, untilWake.count())));
-}
-
-} // namespace
-
-void ControlObject::updateTimer()
-{
-    if (timerEnabled && interval > 0 && !manualTimers) {
-        nextTick = Clock::now() + std::chrono::milliseconds(interval);
-        armFor(*timer, nextTick);
-    } else {
-        timer->stop();
-    }
-}
-
-void ControlObject::timerWoke()
-{
-    if (nextTick - Clock::now() > LongestSleep) {
-        armFor(*timer, nextTick);
-        return;
-    }
-    std::this_thread::sleep_until(nextTick);
-    // Ticks keep their spacing from the start, whatever the handlers take; a
-    // tick missed altogether is dropped rather than delivered late.
-    nextTick += std::chrono::milliseconds(interval);
-    if (const auto now = Clock::now(); nextTick < now)
-        nextTick = now + std::chrono::milliseconds(interval);
-    armFor(*timer, nextTick); // before the handler, which may stop or restart it
-    timerTick();
-}
-
 FormObject::FormObject(const FormDescription& d)
     : description(d), self(*this, "Form", Kind::Form), window(std::make_unique<QMainWindow>())
 {
@@ -230,13 +166,8 @@ FormObject::FormObject(const FormDescription& d)
         c.height = cd.height;
         c.timerEnabled = cd.kind == Kind::Timer && cd.enabled;
         c.interval = cd.interval;
-        if (cd.kind == Kind::Timer) {
-            c.timer = new QTimer(window.get());
-            c.timer->setTimerType(Qt::PreciseTimer);
-            c.timer->setSingleShot(true);
-            QObject::connect(c.timer, &QTimer::timeout, window.get(), [&c] { c.timerWoke(); });
+        if (cd.kind == Kind::Timer)
             continue;
-        }
         QWidget* w = createWidget(c, cd, client);
         c.widget = w;
         w->setGeometry(pixels(cd.left), pixels(cd.top), pixels(cd.width), pixels(cd.height));

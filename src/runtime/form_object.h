@@ -7,7 +7,7 @@
 #include "error.h"
 
 #include <array>
-#include <chrono>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -16,7 +16,7 @@
 #include <vector>
 
 class QMainWindow;
-class QTimer;
+class QSocketNotifier;
 class QWidget;
 
 namespace rt::detail {
@@ -43,9 +43,14 @@ public:
     void raise(Event e) const;
     bool accepts(Event e) const;
 
+    ~ControlObject();
+
+    // Delivers one tick of an enabled timer.
     void timerTick() const;
-    void updateTimer();
-    // The single-shot timer fired shortly before the tick that is due.
+    // Starts, stops or re-times the timer; a running timer keeps its last
+    // tick as the origin of the next.
+    void setTimer(bool enabled, Long interval);
+    // The clock reached the tick that was due.
     void timerWoke();
 
     FormObject& form;
@@ -53,13 +58,14 @@ public:
     const Kind kind;
     const ControlDescription* design = nullptr; // none for the form and the menu
     QWidget* widget = nullptr; // labels, buttons, scroll bar; the window for the form
-    QTimer* timer = nullptr;
+    int timerFd = -1;          // a timerfd, opened when first armed
+    QSocketNotifier* notifier = nullptr;
+    std::int64_t deadline = 0; // the next tick, CLOCK_MONOTONIC nanoseconds
     Single left = 0, top = 0, width = 0, height = 0;
     Long backColor = 0xFFFFFF;
     Long foreColor = 0;
     bool timerEnabled = false;
     Long interval = 0;
-    std::chrono::steady_clock::time_point nextTick; // while the timer runs
     std::array<std::function<void()>, eventNames.size()> handlers;
 };
 
@@ -98,6 +104,9 @@ bool notifyTrapped(const std::function<bool()>& deliver);
 extern bool manualTimers;
 // Sees every reseed ('R') and draw ('r'), and may supply the draw.
 extern std::optional<Single> (*randomHook)(char call);
+// Called after the timer code of each tick, before its handler, with the
+// nanoseconds spent in it.
+extern void (*tickProbe)(std::string_view timer, std::int64_t spent);
 // Shows a run-time error; the program ends when it returns.
 extern void (*reportError)(const RuntimeError& e);
 // The program's own report: the error box.

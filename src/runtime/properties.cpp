@@ -221,10 +221,7 @@ template <> Boolean get<Prop::Enabled>(const ControlObject& c)
 
 template <> void set<Prop::Enabled>(ControlObject& c, const Boolean& v)
 {
-    if (c.timerEnabled != isTrue(v)) {
-        c.timerEnabled = isTrue(v);
-        c.updateTimer();
-    }
+    c.setTimer(isTrue(v), c.interval);
 }
 
 template <> Long get<Prop::Interval>(const ControlObject& c)
@@ -236,9 +233,7 @@ template <> void set<Prop::Interval>(ControlObject& c, const Long& v)
 {
     if (v < 0 || v > 65535)
         raiseError(InvalidPropertyValue);
-    c.interval = v;
-    if (c.timerEnabled)
-        c.updateTimer();
+    c.setTimer(c.timerEnabled, v);
 }
 
 } // namespace rt::detail

@@ -25,6 +25,7 @@ namespace testing {
 
 namespace {
 
+std::function<void(std::string_view, std::chrono::nanoseconds)> probe;
 std::deque<Single> script;
 bool tracing = false;
 std::string trace;
@@ -73,6 +74,16 @@ bool isRunning(const Timer& timer)
 {
     const detail::ControlObject& c = detail::Access::object(timer);
     return c.timerEnabled && c.interval > 0;
+}
+
+void setTickProbe(std::function<void(std::string_view, std::chrono::nanoseconds)> p)
+{
+    probe = std::move(p);
+    detail::tickProbe = nullptr;
+    if (probe)
+        detail::tickProbe = [](std::string_view timer, std::int64_t spent) {
+            probe(timer, std::chrono::nanoseconds(spent));
+        };
 }
 
 void scriptDraws(std::initializer_list<Single> draws)

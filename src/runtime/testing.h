@@ -6,8 +6,11 @@
 #include "controls.h"
 #include "convert.h"
 
+#include <chrono>
+#include <functional>
 #include <initializer_list>
 #include <string>
+#include <string_view>
 
 class QWidget;
 class QWindow;
@@ -23,6 +26,11 @@ void setManualTimers(bool on);
 // One tick, delivered exactly as the event loop delivers it.
 void fireTick(const Timer& timer);
 bool isRunning(const Timer& timer);
+// For the benchmarks: after the timer code of every real tick, before the
+// handler runs, `probe` gets the timer's name and the time the window's
+// thread spent in that code. An empty function removes it.
+void setTickProbe(
+    std::function<void(std::string_view timer, std::chrono::nanoseconds spent)> probe);
 
 // The next draws return these values, in order, before the generator resumes.
 void scriptDraws(std::initializer_list<Single> draws);
