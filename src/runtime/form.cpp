@@ -17,19 +17,8 @@ namespace rt::detail {
 
 namespace {
 
-Qt::Alignment toAlignment(Alignment a)
-{
-    switch (a) {
-    case Alignment::Right:
-        return Qt::AlignRight | Qt::AlignTop;
-    case Alignment::Center:
-        return Qt::AlignHCenter | Qt::AlignTop;
-    case Alignment::Left:
-    case Alignment::NotSet:
-        break;
-    }
-    return Qt::AlignLeft | Qt::AlignTop;
-}
+static_assert(int(Alignment::Left) == Qt::AlignLeft && int(Alignment::Right) == Qt::AlignRight &&
+              int(Alignment::Center) == Qt::AlignHCenter);
 
 QString buttonStyle(Long face)
 {
@@ -63,12 +52,12 @@ QWidget* createWidget(ControlObject& c, const ControlDescription& d, QWidget* pa
     case Kind::Label: {
         auto* w = new LabelWidget(c, parent);
         w->setText(toQString(d.caption));
-        w->setAlignment(toAlignment(d.alignment));
+        w->setAlignment(Qt::Alignment(int(d.alignment)) | Qt::AlignTop);
         return w;
     }
     case Kind::CommandButton: {
-        auto* w = new CommandWidget(c, parent);
-        w->setText(toQString(d.caption));
+        auto* w = new QPushButton(toQString(d.caption), parent);
+        QObject::connect(w, &QPushButton::clicked, w, [&c] { c.raise(Event::Click); });
         w->setStyleSheet(buttonStyle(d.backColor.value_or(0xE0E0E0)));
         return w;
     }
@@ -91,7 +80,7 @@ QWidget* createWidget(ControlObject& c, const ControlDescription& d, QWidget* pa
 
 void paintBackground(QWidget* w, Long bgr)
 {
-    // Buttons fill with the Button role, everything else with Window.
+    // Fusion fills some controls with the Button role, the rest with Window.
     QPalette p = w->palette();
     p.setColor(QPalette::Window, toColor(bgr));
     p.setColor(QPalette::Button, toColor(bgr));
@@ -103,12 +92,7 @@ void paintText(QWidget* w, Long bgr)
 {
     QPalette p = w->palette();
     p.setColor(QPalette::WindowText, toColor(bgr));
-    p.setColor(QPalette::ButtonText, toColor(bgr));
     w->setPalette(p);
-}
-
-ControlObject::ControlObject(FormObject& f, std::string_view n, Kind k) : form(f), name(n), kind(k)
-{
 }
 
 bool ControlObject::accepts(Event e) const
@@ -162,8 +146,6 @@ FormObject::FormObject(const FormDescription& d)
         c.design = &cd;
         c.left = cd.left;
         c.top = cd.top;
-        c.width = cd.width;
-        c.height = cd.height;
         c.timerEnabled = cd.kind == Kind::Timer && cd.enabled;
         c.interval = cd.interval;
         if (cd.kind == Kind::Timer)

@@ -16,7 +16,6 @@
 #include <vector>
 
 class QMainWindow;
-class QSocketNotifier;
 class QWidget;
 
 namespace rt::detail {
@@ -37,13 +36,12 @@ class FormObject;
 class ControlObject
 {
 public:
-    ControlObject(FormObject& form, std::string_view name, Kind kind);
+    ControlObject(FormObject& f, std::string_view n, Kind k) : form(f), name(n), kind(k) {}
+    ~ControlObject(); // closes the timerfd
 
     // Runs the bound handler, if any, inside the run-time error trap.
     void raise(Event e) const;
     bool accepts(Event e) const;
-
-    ~ControlObject();
 
     // Delivers one tick of an enabled timer.
     void timerTick() const;
@@ -59,9 +57,8 @@ public:
     const ControlDescription* design = nullptr; // none for the form and the menu
     QWidget* widget = nullptr; // labels, buttons, scroll bar; the window for the form
     int timerFd = -1;          // a timerfd, opened when first armed
-    QSocketNotifier* notifier = nullptr;
     std::int64_t deadline = 0; // the next tick, CLOCK_MONOTONIC nanoseconds
-    Single left = 0, top = 0, width = 0, height = 0;
+    Single left = 0, top = 0;  // labels; their size is the designed one
     Long backColor = 0xFFFFFF;
     Long foreColor = 0;
     bool timerEnabled = false;

@@ -34,7 +34,8 @@ void place(ControlObject& c, Single& coordinate, Single v)
     if (!std::isfinite(v))
         raiseError(InvalidPropertyValue);
     coordinate = v;
-    c.widget->setGeometry(pixels(c.left), pixels(c.top), pixels(c.width), pixels(c.height));
+    c.widget->setGeometry(pixels(c.left), pixels(c.top), pixels(c.design->width),
+                          pixels(c.design->height));
 }
 
 // An accessible name that says which square's colour the control shows, so
@@ -128,12 +129,12 @@ template <> void set<Prop::Top>(ControlObject& c, const Single& v)
 
 template <> Single get<Prop::Width>(const ControlObject& c)
 {
-    return c.width;
+    return c.design->width;
 }
 
 template <> Single get<Prop::Height>(const ControlObject& c)
 {
-    return c.height;
+    return c.design->height;
 }
 
 // The outer size, frame, title bar and menu bar included.

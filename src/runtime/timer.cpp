@@ -71,8 +71,8 @@ void ControlObject::setTimer(bool enabled, Long newInterval)
         timerFd = timerfd_create(CLOCK_MONOTONIC, TFD_NONBLOCK | TFD_CLOEXEC);
         if (timerFd < 0)
             throw std::system_error(errno, std::generic_category(), "timer");
-        notifier = new QSocketNotifier(timerFd, QSocketNotifier::Read, form.window.get());
-        QObject::connect(notifier, &QSocketNotifier::activated, notifier, [this] { timerWoke(); });
+        auto* woke = new QSocketNotifier(timerFd, QSocketNotifier::Read, form.window.get());
+        QObject::connect(woke, &QSocketNotifier::activated, woke, [this] { timerWoke(); });
     }
     deadline = nextTick(origin, interval * NsPerMs, now);
     arm(timerFd, deadline);

@@ -4,11 +4,6 @@
 
 namespace rt::detail {
 
-CommandWidget::CommandWidget(ControlObject& c, QWidget* parent) : QPushButton(parent)
-{
-    connect(this, &QPushButton::clicked, this, [&c] { c.raise(Event::Click); });
-}
-
 OptionWidget::OptionWidget(ControlObject& c, QWidget* parent) : QRadioButton(parent)
 {
     connect(this, &QRadioButton::toggled, this, [&c](bool on) {

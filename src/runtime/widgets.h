@@ -48,12 +48,6 @@ private:
 using ClientArea = ClickingWidget<QWidget>;
 using LabelWidget = ClickingWidget<QLabel>;
 
-class CommandWidget : public QPushButton
-{
-public:
-    CommandWidget(ControlObject& c, QWidget* parent);
-};
-
 class OptionWidget : public QRadioButton
 {
 public:
