@@ -120,6 +120,8 @@ template <> void set<Boolean>(ControlObject& c, int prop, const Boolean& v)
     case Prop::Visible:
         if (!c.widget || c.kind == Kind::Form)
             unsupported();
+        if (!isTrue(v))
+            c.form.passFocusOn(c.widget);
         c.widget->setVisible(isTrue(v));
         c.form.keepFocusOnAVisibleControl();
         return;
