@@ -280,6 +280,9 @@ FormObject::FormObject(const FormDescription& d)
 
     // Fixed size: the client area plus the menu bar.
     window->layout()->setSizeConstraint(QLayout::SetFixedSize);
+    // and so no maximise button, which would do nothing.
+    window->setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                           Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
 }
 
 FormObject::~FormObject()
