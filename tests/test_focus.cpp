@@ -216,6 +216,27 @@ private slots:
         QCOMPARE(rt::Integer(form->HScroll1.Value).value(), 510);
     }
 
+    // Whichever control has the keyboard shows it.
+    void focusIsMarked_data()
+    {
+        QTest::addColumn<int>("tabs");
+        QTest::newRow("the scroll bar") << 0;
+        QTest::newRow("Старт") << 1;
+        QTest::newRow("Фиксированно") << 2;
+    }
+    void focusIsMarked()
+    {
+        QFETCH(int, tabs);
+        for (int i = 0; i < tabs; ++i)
+            press(*form, Qt::Key_Tab);
+        QWidget* focus = focusOf(*form);
+        QVERIFY(focus && focus->hasFocus());
+        const QImage marked = focus->grab().toImage();
+        press(*form, Qt::Key_Tab);
+        QVERIFY(!focus->hasFocus());
+        QVERIFY(focus->grab().toImage() != marked);
+    }
+
     // With the focus on an option button that a random presentation hides,
     // the scroll bar has it before and after.
     void hiddenFocusGoesToTheFirstVisibleControl()

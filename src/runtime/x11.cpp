@@ -30,15 +30,18 @@ public:
 
     bool eventFilter(QObject* watched, QEvent* e) override
     {
+        // Every event of the program passes here: the type first, cheaply.
+        const bool shown = e->type() == QEvent::Show;
+        if (!shown && e->type() != QEvent::WindowTitleChange)
+            return false;
         auto* w = qobject_cast<QWidget*>(watched);
         if (!w || !w->isWindow() || !w->windowHandle() || !w->windowHandle()->handle())
             return false;
         // Show comes after Qt has made the window and written its own values,
         // and before the window maps.
-        if (e->type() == QEvent::Show)
+        if (shown)
             setClass(w->winId());
-        if (e->type() == QEvent::Show || e->type() == QEvent::WindowTitleChange)
-            setTitle(w->winId(), w->windowTitle());
+        setTitle(w->winId(), w->windowTitle());
         return false;
     }
 
