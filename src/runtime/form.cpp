@@ -5,7 +5,6 @@
 #include "form_object.h"
 #include "widgets.h"
 
-#include <QApplication>
 #include <QLayout>
 #include <QMenuBar>
 #include <QPixmap>
@@ -278,9 +277,9 @@ FormObject::FormObject(const FormDescription& d)
         tabOrder.push_back(w);
     }
 
-    // Fixed size: the client area plus the menu bar.
+    // Fixed size: the client area plus the menu bar. So no maximise button
+    // either, which could only do nothing.
     window->layout()->setSizeConstraint(QLayout::SetFixedSize);
-    // and so no maximise button, which would do nothing.
     window->setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                            Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
 }
