@@ -4,6 +4,7 @@
 #include "fonts.h"
 #include "form.h"
 #include "form_object.h"
+#include "x11.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -79,6 +80,7 @@ Application::Application(int& argc, char** argv, const FormDescription& mainForm
         QString::fromLatin1(mainForm.version.data(), qsizetype(mainForm.version.size())));
     QGuiApplication::setDesktopFileName(QString::fromLatin1(
         mainForm.desktopFileName.data(), qsizetype(mainForm.desktopFileName.size())));
+    detail::nameWindowsForX11(mainForm.windowClass);
     if (mainForm.icon)
         QApplication::setWindowIcon(QIcon(QPixmap(mainForm.icon)));
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));

@@ -90,6 +90,9 @@ struct FormDescription
     std::string_view version;
     // The desktop entry's id, which Wayland compositors match the window to.
     std::string_view desktopFileName;
+    // The X11 window class, which launchers match to the desktop entry's
+    // StartupWMClass.
+    std::string_view windowClass;
     std::span<const MenuDescription> menu;
     std::span<const ControlDescription> controls;
 };

@@ -5,7 +5,6 @@
 #include "form_object.h"
 #include "widgets.h"
 
-#include <QApplication>
 #include <QLayout>
 #include <QMenuBar>
 #include <QPixmap>
@@ -26,7 +25,7 @@ QString buttonStyle(Long face)
     const QColor c = toColor(face);
     return QStringLiteral("QPushButton { background-color: %1; border: 1px solid #7a7a7a; }"
                           "QPushButton:pressed { background-color: %2; }"
-                          "QPushButton:focus { border: 1px solid #3d6fb4; }")
+                          "QPushButton:focus { border: 2px solid #3d6fb4; }")
         .arg(c.name(), c.darker(110).name());
 }
 
@@ -56,8 +55,8 @@ QWidget* createWidget(ControlObject& c, const ControlDescription& d, QWidget* pa
         return w;
     }
     case Kind::CommandButton: {
-        auto* w = new QPushButton(toQString(d.caption), parent);
-        QObject::connect(w, &QPushButton::clicked, w, [&c] { c.raise(Event::Click); });
+        auto* w = new CommandWidget(c, parent);
+        w->setText(toQString(d.caption));
         w->setStyleSheet(buttonStyle(d.backColor.value_or(0xE0E0E0)));
         return w;
     }
@@ -136,7 +135,7 @@ FormObject::FormObject(const FormDescription& d)
                          [&item] { item.raise(Event::Click); });
     }
 
-    std::vector<std::pair<int, QWidget*>> tabOrder;
+    std::vector<std::pair<int, QWidget*>> byTabIndex;
     for (const ControlDescription& cd : d.controls) {
         auto& c = *controls.emplace_back(std::make_unique<ControlObject>(*this, cd.name, cd.kind));
         c.design = &cd;
@@ -164,17 +163,21 @@ FormObject::FormObject(const FormDescription& d)
         w->setEnabled(cd.enabled);
         w->setVisible(cd.visible);
         if (cd.tabIndex >= 0 && w->focusPolicy() != Qt::NoFocus)
-            tabOrder.emplace_back(cd.tabIndex, w);
+            byTabIndex.emplace_back(cd.tabIndex, w);
     }
 
-    std::sort(tabOrder.begin(), tabOrder.end());
-    for (std::size_t i = 1; i < tabOrder.size(); ++i)
-        QWidget::setTabOrder(tabOrder[i - 1].second, tabOrder[i].second);
-    if (!tabOrder.empty())
-        firstInTabOrder = tabOrder.front().second;
+    std::sort(byTabIndex.begin(), byTabIndex.end());
+    for (const auto& [index, w] : byTabIndex) {
+        if (!tabOrder.empty())
+            QWidget::setTabOrder(tabOrder.back(), w);
+        tabOrder.push_back(w);
+    }
 
-    // Fixed size: the client area plus the menu bar.
+    // Fixed size: the client area plus the menu bar. So no maximise button
+    // either, which could only do nothing.
     window->layout()->setSizeConstraint(QLayout::SetFixedSize);
+    window->setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                           Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
 }
 
 FormObject::~FormObject()
@@ -200,18 +203,35 @@ void FormObject::show()
         self.raise(Event::Load);
     }
     window->show();
-    if (firstInTabOrder && firstInTabOrder->isVisibleTo(window.get()))
-        firstInTabOrder->setFocus(Qt::OtherFocusReason);
+    if (!tabOrder.empty() && tabOrder.front()->isVisibleTo(window.get()))
+        tabOrder.front()->setFocus(Qt::OtherFocusReason);
+}
+
+// The window's own focus, which keys go to and which it keeps while another
+// window (the credit box) is active.
+void FormObject::passFocusOn(QWidget* hiding)
+{
+    QWidget* focus = window->focusWidget();
+    if (!focus || (focus != hiding && !hiding->isAncestorOf(focus)))
+        return;
+    for (QWidget* w : tabOrder)
+        if (w != hiding && w->isVisibleTo(window.get()) && w->isEnabled() &&
+            (w->focusPolicy() & Qt::TabFocus)) {
+            w->setFocus(Qt::OtherFocusReason);
+            return;
+        }
+    focus->clearFocus();
 }
 
 void FormObject::keepFocusOnAVisibleControl()
 {
-    QWidget* focus = QApplication::focusWidget();
-    if (focus && focus->window() == window.get() && !focus->isVisibleTo(window.get()))
+    QWidget* focus = window->focusWidget();
+    if (focus && !focus->isVisibleTo(window.get())) {
         focus->clearFocus();
-    if (!QApplication::focusWidget() && window->isActiveWindow() && firstInTabOrder &&
-        firstInTabOrder->isVisibleTo(window.get()))
-        firstInTabOrder->setFocus(Qt::OtherFocusReason);
+        focus = nullptr;
+    }
+    if (!focus && !tabOrder.empty() && tabOrder.front()->isVisibleTo(window.get()))
+        tabOrder.front()->setFocus(Qt::OtherFocusReason);
 }
 
 } // namespace rt::detail

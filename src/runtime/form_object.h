@@ -74,15 +74,19 @@ public:
 
     ControlObject* find(std::string_view name);
     void show();
-    // Qt leaves the focus on a control that is hidden when no other can take
-    // it, and keys would move what the player cannot see.
+    // Before a control hides: the focus, if it is there, goes to the first
+    // visible control in tab order, not down Qt's tab chain to whatever
+    // follows; with none visible it goes nowhere, and keys move nothing unseen.
+    void passFocusOn(QWidget* hiding);
+    // After a control shows: with the focus nowhere, the first control in tab
+    // order takes it back as soon as it is visible.
     void keepFocusOnAVisibleControl();
 
     const FormDescription& description;
     ControlObject self;
     std::unique_ptr<QMainWindow> window;
     std::vector<std::unique_ptr<ControlObject>> controls;
-    QWidget* firstInTabOrder = nullptr;
+    std::vector<QWidget*> tabOrder; // the controls that take the focus
     bool loaded = false;
 };
 

@@ -62,6 +62,8 @@ template <> Boolean get<Prop::Visible>(const ControlObject& c)
 
 template <> void set<Prop::Visible>(ControlObject& c, const Boolean& v)
 {
+    if (!isTrue(v))
+        c.form.passFocusOn(c.widget);
     c.widget->setVisible(isTrue(v));
     c.form.keepFocusOnAVisibleControl();
 }

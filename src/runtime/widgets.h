@@ -48,6 +48,18 @@ private:
 using ClientArea = ClickingWidget<QWidget>;
 using LabelWidget = ClickingWidget<QLabel>;
 
+// Buttons take the focus from Tab, never from a click: the keyboard stays on
+// the speed while the mouse plays.
+class CommandWidget : public QPushButton
+{
+public:
+    CommandWidget(ControlObject& c, QWidget* parent);
+
+protected:
+    // Return and Enter click as Space does, outside a dialog too.
+    void keyPressEvent(QKeyEvent* e) override;
+};
+
 class OptionWidget : public QRadioButton
 {
 public:
@@ -70,6 +82,9 @@ protected:
     // Left and Right in their natural direction (Qt inverts them), pages,
     // and the two ends.
     void keyPressEvent(QKeyEvent* e) override;
+    // A thumb that stands out from the trough, and a frame while the bar has
+    // the keyboard; the style gives neither on the window's white.
+    void paintEvent(QPaintEvent* e) override;
 };
 
 } // namespace rt::detail

@@ -133,6 +133,7 @@ const rt::FormDescription form1{
     .productName = u"Тевалин",
     .version = "1.00",
     .desktopFileName = "io.github.kelvaro.Tevalin",
+    .windowClass = "tevalin",
     .menu = menu,
     .controls = controls,
 };

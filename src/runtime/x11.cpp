@@ -1,0 +1,91 @@
+#include "x11.h"
+
+#include <QGuiApplication>
+#include <QWidget>
+#include <QWindow>
+
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+#include <string>
+
+namespace rt::detail {
+
+namespace {
+
+// Qt takes a window's class from the application name, which is Cyrillic here,
+// and writes it as Latin-1; taskbars that group a window with its desktop
+// entry by class would see mojibake. Qt also writes WM_NAME in the locale's
+// encoding, which under LANG=C is mojibake too. Window managers read both
+// when the window maps, so they are written before, and the title again
+// whenever it changes.
+class WindowNames : public QObject
+{
+public:
+    WindowNames(Display* display, std::string_view windowClass)
+        : QObject(qGuiApp), display_(display), class_(windowClass)
+    {
+        qGuiApp->installEventFilter(this);
+    }
+
+    bool eventFilter(QObject* watched, QEvent* e) override
+    {
+        // Every event of the program passes here: the type first, cheaply.
+        const bool shown = e->type() == QEvent::Show;
+        if (!shown && e->type() != QEvent::WindowTitleChange)
+            return false;
+        auto* w = qobject_cast<QWidget*>(watched);
+        if (!w || !w->isWindow() || !w->windowHandle() || !w->windowHandle()->handle())
+            return false;
+        // Show comes after Qt has made the window and written its own values,
+        // and before the window maps.
+        if (shown)
+            setClass(w->winId());
+        setTitle(w->winId(), w->windowTitle());
+        return false;
+    }
+
+private:
+    void setClass(WId window)
+    {
+        // The instance stays as Qt chose it: the program's file name, or -name.
+        XClassHint hint{};
+        const bool named = XGetClassHint(display_, window, &hint);
+        std::string instance = named && hint.res_name ? hint.res_name : class_;
+        if (named) {
+            XFree(hint.res_name);
+            XFree(hint.res_class);
+        }
+        hint.res_name = instance.data();
+        hint.res_class = class_.data();
+        XSetClassHint(display_, window, &hint);
+        XFlush(display_);
+    }
+
+    void setTitle(WId window, const QString& title)
+    {
+        QByteArray utf8 = title.toUtf8();
+        char* list[] = {utf8.data()};
+        XTextProperty text{};
+        // Latin-1 titles as STRING, others as COMPOUND_TEXT, whatever the locale.
+        if (Xutf8TextListToTextProperty(display_, list, 1, XStdICCTextStyle, &text) < 0)
+            return;
+        XSetWMName(display_, window, &text);
+        XFree(text.value);
+        XFlush(display_);
+    }
+
+    Display* display_;
+    std::string class_;
+};
+
+} // namespace
+
+void nameWindowsForX11(std::string_view windowClass)
+{
+    auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    if (x11 && x11->display())
+        new WindowNames(x11->display(), windowClass);
+}
+
+} // namespace rt::detail

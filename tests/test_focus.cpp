@@ -1,0 +1,257 @@
+// The keyboard: the speed stays on the arrow and page keys whatever the mouse
+// clicked and however many rounds were played; Tab walks the controls in the
+// designed order, and Start answers Space and Return.
+
+#include "fixture.h"
+
+#include <QApplication>
+#include <QKeySequence>
+
+namespace {
+
+// A draw that makes the presentation pick square n.
+rt::Single drawFor(int n)
+{
+    return rt::Single((n - 0.5) / 8);
+}
+
+QWidget* focusOf(const Form1& form)
+{
+    return rt::testing::widget(form)->focusWidget();
+}
+
+void press(const Form1& form, Qt::Key key, Qt::KeyboardModifiers modifiers = {})
+{
+    // Through the window, as the keyboard delivers it: to whatever has the focus.
+    QTest::keyClick(rt::testing::windowHandle(form), key, modifiers);
+}
+
+enum class Ending
+{
+    Right,
+    Wrong,
+    Forfeit
+};
+
+// One round from the Start button to the verdict's end.
+void playRound(Form1& form, Ending ending)
+{
+    fixture::clickControl(form, form.Command1);
+    rt::testing::scriptDraws({drawFor(3)});
+    fixture::presentAll(form);
+    switch (ending) {
+    case Ending::Right:
+    case Ending::Wrong:
+        for (int i = 0; i < form.SeqLength.value(); ++i)
+            fixture::clickSquare(form, ending == Ending::Right ? 3 : 5);
+        rt::testing::fireTick(form.Timer2);
+        break;
+    case Ending::Forfeit:
+        fixture::clickAtTwips(form, 7600, 10000); // the empty band below the grid
+        break;
+    }
+}
+
+} // namespace
+
+Q_DECLARE_METATYPE(Ending)
+
+class TestFocus : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<Form1> form;
+
+    QWidget* scrollBar() const { return rt::testing::widget(form->HScroll1); }
+
+private slots:
+    void init()
+    {
+        form = fixture::openForm();
+        QWidget* window = rt::testing::widget(*form);
+        window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window));
+    }
+    void cleanup() { form.reset(); }
+
+    void speedKeysWorkAfterRounds_data()
+    {
+        QTest::addColumn<bool>("random");
+        QTest::addColumn<Ending>("ending");
+        QTest::addColumn<int>("rounds");
+        QTest::newRow("fixed, one right answer") << false << Ending::Right << 1;
+        QTest::newRow("fixed, three wrong answers") << false << Ending::Wrong << 3;
+        QTest::newRow("fixed, forfeit") << false << Ending::Forfeit << 1;
+        QTest::newRow("random, one right answer") << true << Ending::Right << 1;
+        QTest::newRow("random, three forfeits") << true << Ending::Forfeit << 3;
+    }
+    void speedKeysWorkAfterRounds()
+    {
+        QFETCH(bool, random);
+        QFETCH(Ending, ending);
+        QFETCH(int, rounds);
+        if (random)
+            fixture::clickControl(*form, form->Option2);
+        for (int i = 0; i < rounds; ++i)
+            playRound(*form, ending);
+        QVERIFY(form->Command1.Visible == rt::True);
+
+        QCOMPARE(focusOf(*form), scrollBar());
+        const struct
+        {
+            Qt::Key key;
+            int speed;
+        } steps[] = {{Qt::Key_Right, 510},    {Qt::Key_Right, 520},  {Qt::Key_Left, 510},
+                     {Qt::Key_PageDown, 560}, {Qt::Key_PageUp, 510}, {Qt::Key_End, 1000},
+                     {Qt::Key_Home, 50}};
+        for (const auto& step : steps) {
+            press(*form, step.key);
+            QCOMPARE(rt::Integer(form->HScroll1.Value).value(), step.speed);
+            QCOMPARE(fixture::text(form->Label11.Caption),
+                     QStringLiteral("Таймер - %1").arg(step.speed));
+        }
+        // The keys never reached the placement.
+        QVERIFY(form->Option2.Value == (random ? rt::True : rt::False));
+    }
+
+    // A click acts, and leaves the keyboard where it was.
+    void clicksLeaveTheFocus_data()
+    {
+        QTest::addColumn<QString>("clicked");
+        QTest::newRow("Старт") << "Command1";
+        QTest::newRow("Случайно") << "Option2";
+        QTest::newRow("Фиксированно") << "Option1";
+        QTest::newRow("a square while answering") << "Label8";
+        QTest::newRow("the speed caption") << "Label11";
+    }
+    void clicksLeaveTheFocus()
+    {
+        QFETCH(QString, clicked);
+        if (clicked == QLatin1String("Command1")) {
+            fixture::clickControl(*form, form->Command1);
+            QVERIFY(form->SeqLength == rt::Integer(1));
+        } else if (clicked == QLatin1String("Option2")) {
+            fixture::clickControl(*form, form->Option2);
+            QVERIFY(form->RandomMode == rt::True);
+        } else if (clicked == QLatin1String("Option1")) {
+            fixture::clickControl(*form, form->Option2);
+            fixture::clickControl(*form, form->Option1);
+            QVERIFY(form->RandomMode == rt::False);
+        } else if (clicked == QLatin1String("Label8")) {
+            fixture::clickControl(*form, form->Command1);
+            fixture::presentAll(*form);
+            fixture::clickSquare(*form, 8);
+            QVERIFY(form->EnteredSeq == rt::String(u"8"));
+        } else {
+            fixture::clickControl(*form, form->Label11);
+        }
+        QCOMPARE(focusOf(*form), scrollBar());
+        press(*form, Qt::Key_Right);
+        QCOMPARE(rt::Integer(form->HScroll1.Value).value(), 510);
+    }
+
+    // The option buttons are one stop, at the selected one, as a group of
+    // option buttons is on any desktop; the arrows move within it.
+    void tabWalksTheDesignedOrder_data()
+    {
+        QTest::addColumn<bool>("random");
+        QTest::newRow("fixed placement") << false;
+        QTest::newRow("random placement") << true;
+    }
+    void tabWalksTheDesignedOrder()
+    {
+        QFETCH(bool, random);
+        if (random)
+            form->Option2.Value = rt::True;
+        const QWidget* order[] = {scrollBar(), rt::testing::widget(form->Command1),
+                                  rt::testing::widget(random ? form->Option2 : form->Option1)};
+        const int n = int(std::size(order));
+        QCOMPARE(focusOf(*form), order[0]);
+        for (int i = 1; i <= n; ++i) {
+            press(*form, Qt::Key_Tab);
+            QCOMPARE(focusOf(*form), order[i % n]);
+        }
+        for (int i = n - 1; i >= 0; --i) {
+            press(*form, Qt::Key_Backtab, Qt::ShiftModifier);
+            QCOMPARE(focusOf(*form), order[i]);
+        }
+        // Walking over the option buttons chose nothing.
+        QVERIFY(form->RandomMode == (random ? rt::True : rt::False));
+    }
+
+    void keysOnStartStartARound_data()
+    {
+        QTest::addColumn<Qt::Key>("key");
+        QTest::addColumn<bool>("random");
+        QTest::newRow("Space, fixed") << Qt::Key_Space << false;
+        QTest::newRow("Return, fixed") << Qt::Key_Return << false;
+        QTest::newRow("Enter, fixed") << Qt::Key_Enter << false;
+        QTest::newRow("Space, random") << Qt::Key_Space << true;
+    }
+    void keysOnStartStartARound()
+    {
+        QFETCH(Qt::Key, key);
+        QFETCH(bool, random);
+        if (random)
+            form->Option2.Value = rt::True;
+        press(*form, Qt::Key_Tab);
+        QCOMPARE(focusOf(*form), rt::testing::widget(form->Command1));
+
+        press(*form, key);
+        QCOMPARE(form->SeqLength, rt::Integer(1));
+        QVERIFY(form->Command1.Visible == rt::False);
+        QVERIFY(rt::testing::isRunning(form->Timer1));
+
+        if (random) {
+            // Nothing visible takes keys; the speed cannot move unseen.
+            QWidget* focus = focusOf(*form);
+            QVERIFY(!focus || focus->isVisible());
+            press(*form, Qt::Key_Right);
+            QCOMPARE(rt::Integer(form->HScroll1.Value).value(), 500);
+            fixture::presentAll(*form);
+        }
+        // The start button went; the first control in tab order has the keys.
+        QCOMPARE(focusOf(*form), scrollBar());
+        press(*form, Qt::Key_Right);
+        QCOMPARE(rt::Integer(form->HScroll1.Value).value(), 510);
+    }
+
+    // Whichever control has the keyboard shows it.
+    void focusIsMarked_data()
+    {
+        QTest::addColumn<int>("tabs");
+        QTest::newRow("the scroll bar") << 0;
+        QTest::newRow("Старт") << 1;
+        QTest::newRow("Фиксированно") << 2;
+    }
+    void focusIsMarked()
+    {
+        QFETCH(int, tabs);
+        for (int i = 0; i < tabs; ++i)
+            press(*form, Qt::Key_Tab);
+        QWidget* focus = focusOf(*form);
+        QVERIFY(focus && focus->hasFocus());
+        const QImage marked = focus->grab().toImage();
+        press(*form, Qt::Key_Tab);
+        QVERIFY(!focus->hasFocus());
+        QVERIFY(focus->grab().toImage() != marked);
+    }
+
+    // With the focus on an option button that a random presentation hides,
+    // the scroll bar has it before and after.
+    void hiddenFocusGoesToTheFirstVisibleControl()
+    {
+        form->Option2.Value = rt::True;
+        press(*form, Qt::Key_Tab);
+        press(*form, Qt::Key_Tab);
+        QCOMPARE(focusOf(*form), rt::testing::widget(form->Option2));
+        fixture::clickControl(*form, form->Command1);
+        QWidget* focus = focusOf(*form);
+        QVERIFY2(!focus || focus->isVisible(), focus ? focus->metaObject()->className() : "");
+        fixture::presentAll(*form);
+        QCOMPARE(focusOf(*form), scrollBar());
+    }
+};
+
+TEVALIN_TEST_MAIN(TestFocus)
+#include "test_focus.moc"

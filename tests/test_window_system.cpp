@@ -1,0 +1,204 @@
+// What the window tells an X11 window manager and taskbar: a class that
+// matches the desktop entry, its title in every encoding a manager may read,
+// and no maximise for a window of fixed size. Runs under LANG=C, where a
+// title written in the locale's encoding would turn to mojibake.
+
+#include "fixture.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QFileInfo>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QTimer>
+
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+namespace {
+
+struct Properties
+{
+    QByteArray instance, windowClass;
+    QString wmName, netWmName;
+};
+
+QByteArray windowProperty(Display* d, Window w, const char* name, Atom type)
+{
+    Atom actual = None;
+    int format = 0;
+    unsigned long count = 0, left = 0;
+    unsigned char* data = nullptr;
+    if (XGetWindowProperty(d, w, XInternAtom(d, name, False), 0, 4096, False, type, &actual,
+                           &format, &count, &left, &data) != Success ||
+        !data)
+        return {};
+    const int unit = format == 32 ? int(sizeof(long)) : format / 8;
+    QByteArray bytes(reinterpret_cast<const char*>(data), qsizetype(count) * unit);
+    XFree(data);
+    return bytes;
+}
+
+std::vector<long> cardinals(Display* d, Window w, const char* name, Atom type)
+{
+    const QByteArray bytes = windowProperty(d, w, name, type);
+    std::vector<long> values(std::size_t(bytes.size()) / sizeof(long));
+    std::memcpy(values.data(), bytes.constData(), values.size() * sizeof(long));
+    return values;
+}
+
+Properties read(Display* d, Window w)
+{
+    Properties p;
+    XClassHint hint{};
+    if (XGetClassHint(d, w, &hint)) {
+        p.instance = hint.res_name;
+        p.windowClass = hint.res_class;
+        XFree(hint.res_name);
+        XFree(hint.res_class);
+    }
+    // Decoded by its type (STRING is Latin-1), as a window manager decodes it.
+    XTextProperty text{};
+    if (XGetWMName(d, w, &text)) {
+        char** list = nullptr;
+        int n = 0;
+        if (Xutf8TextPropertyToTextList(d, &text, &list, &n) >= 0 && n > 0) {
+            p.wmName = QString::fromUtf8(list[0]);
+            XFreeStringList(list);
+        }
+        XFree(text.value);
+    }
+    p.netWmName = QString::fromUtf8(
+        windowProperty(d, w, "_NET_WM_NAME", XInternAtom(d, "UTF8_STRING", False)));
+    return p;
+}
+
+bool isAscii(const QByteArray& s)
+{
+    return !s.isEmpty() && std::all_of(s.begin(), s.end(), [](char c) { return c > 0x20; });
+}
+
+// The class launchers and taskbars match the window to its desktop entry by.
+QByteArray desktopEntryClass()
+{
+    QFile entry(QStringLiteral(DESKTOP_ENTRY));
+    if (!entry.open(QIODevice::ReadOnly))
+        qFatal("cannot read %s", DESKTOP_ENTRY);
+    while (!entry.atEnd()) {
+        const QByteArray line = entry.readLine().trimmed();
+        if (line.startsWith("StartupWMClass="))
+            return line.mid(int(sizeof "StartupWMClass=") - 1);
+    }
+    return QFileInfo(entry).completeBaseName().toLatin1();
+}
+
+} // namespace
+
+class TestWindowSystem : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<Form1> form;
+    Display* display = nullptr;
+    Window window = 0;
+
+private slots:
+    void initTestCase()
+    {
+        if (QGuiApplication::platformName() != QLatin1String("xcb"))
+            QSKIP("X11 window properties: run on xcb (QT_QPA_PLATFORM=xcb)");
+        display = XOpenDisplay(nullptr);
+        QVERIFY(display);
+    }
+    void cleanupTestCase()
+    {
+        if (display)
+            XCloseDisplay(display);
+    }
+    void init()
+    {
+        form = fixture::openForm();
+        window = Window(rt::testing::widget(*form)->winId());
+    }
+    void cleanup() { form.reset(); }
+
+    void classAndTitle()
+    {
+        const Properties p = read(display, window);
+        QVERIFY2(isAscii(p.instance), p.instance.constData());
+        QVERIFY2(isAscii(p.windowClass), p.windowClass.constData());
+        QCOMPARE(p.windowClass, desktopEntryClass());
+        QCOMPARE(p.netWmName, QStringLiteral("Тевалин"));
+        QCOMPARE(p.wmName, QStringLiteral("Тевалин"));
+    }
+
+    // The credit box belongs to the same program, and a taskbar groups it so.
+    void creditBoxClassAndTitle()
+    {
+        Properties p;
+        Window box = 0;
+        QTimer::singleShot(0, this, [&] {
+            QTimer::singleShot(0, this, [&] {
+                auto* w = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+                if (!w)
+                    return;
+                if (QTest::qWaitForWindowExposed(w)) {
+                    box = Window(w->winId());
+                    p = read(display, box);
+                }
+                w->accept();
+            });
+            static_cast<QMainWindow*>(rt::testing::widget(*form))
+                ->menuBar()
+                ->actions()
+                .value(0)
+                ->trigger();
+        });
+        QTRY_VERIFY(box != 0);
+        QCOMPARE(p.windowClass, desktopEntryClass());
+        QVERIFY2(isAscii(p.instance), p.instance.constData());
+        QCOMPARE(p.wmName, QStringLiteral("Разработчик "));
+    }
+
+    void fixedSizeOffersNoMaximise()
+    {
+        XSizeHints hints{};
+        long supplied = 0;
+        QVERIFY(XGetWMNormalHints(display, window, &hints, &supplied));
+        QVERIFY((hints.flags & PMinSize) && (hints.flags & PMaxSize));
+        QCOMPARE(hints.min_width, hints.max_width);
+        QCOMPARE(hints.min_height, hints.max_height);
+
+        // Motif hints: flags, functions, decorations; bit 0x10 of the
+        // functions and 0x40 of the decorations are the maximise button.
+        const Atom motif = XInternAtom(display, "_MOTIF_WM_HINTS", False);
+        const std::vector<long> mwm = cardinals(display, window, "_MOTIF_WM_HINTS", motif);
+        QVERIFY(mwm.size() >= 3);
+        if (mwm[0] & 1)
+            QCOMPARE(mwm[1] & 0x10, 0L);
+        if (mwm[0] & 2)
+            QCOMPARE(mwm[2] & 0x40, 0L);
+
+        // What the window manager offers, once it manages the window.
+        const auto allowed = [this] {
+            std::vector<QByteArray> names;
+            for (long atom : cardinals(display, window, "_NET_WM_ALLOWED_ACTIONS", XA_ATOM)) {
+                char* name = XGetAtomName(display, Atom(atom));
+                names.emplace_back(name);
+                XFree(name);
+            }
+            return names;
+        };
+        if (!QTest::qWaitFor([&] { return !allowed().empty(); }, 2000))
+            QSKIP("no window manager sets _NET_WM_ALLOWED_ACTIONS");
+        const auto actions = allowed();
+        QVERIFY(std::count(actions.begin(), actions.end(), "_NET_WM_ACTION_CLOSE"));
+        for (const char* refused : {"_NET_WM_ACTION_MAXIMIZE_HORZ", "_NET_WM_ACTION_MAXIMIZE_VERT",
+                                    "_NET_WM_ACTION_RESIZE"})
+            QVERIFY2(!std::count(actions.begin(), actions.end(), refused), refused);
+    }
+};
+
+TEVALIN_TEST_MAIN(TestWindowSystem)
+#include "test_window_system.moc"
