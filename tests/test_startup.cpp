@@ -84,7 +84,7 @@ Run runProgram(const QStringList& changes, const std::function<void()>& inChild 
 // program would hang here.
 void noThreads()
 {
-    constexpr rlim_t MiB = 1024 * 1024;
+    constexpr rlim_t MiB = rlim_t{1024} * 1024;
     const rlimit stack{1024 * MiB, RLIM_INFINITY};
     const rlimit space{640 * MiB, 640 * MiB};
     setrlimit(RLIMIT_STACK, &stack);
