@@ -82,7 +82,7 @@ Run runProgram(const QStringList& changes, const std::function<void()>& inChild 
 // address-space limit (ulimit -v) cannot hold; the program itself needs far
 // less. Qt waits for threads it could not start: without its own check the
 // program would hang here.
-void noThreads()
+[[maybe_unused]] void noThreads()
 {
     constexpr rlim_t MiB = rlim_t{1024} * 1024;
     const rlimit stack{1024 * MiB, RLIM_INFINITY};
@@ -91,7 +91,7 @@ void noThreads()
     setrlimit(RLIMIT_AS, &space);
 }
 
-QString platformOfSuite()
+[[maybe_unused]] QString platformOfSuite()
 {
     const QString p = qEnvironmentVariable("QT_QPA_PLATFORM");
     return p.isEmpty() ? QStringLiteral("offscreen") : p;
