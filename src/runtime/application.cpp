@@ -11,36 +11,113 @@
 #include <QPixmap>
 #include <QStyleFactory>
 
+#include <sys/resource.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 namespace rt {
 
 namespace {
 
 std::string programName;
+QtMessageHandler qtHandler = nullptr; // Qt's own, for every message we let through
+bool running = false;                 // the window is up and its events flow
 
-// A toolkit that cannot reach a display ends the process from inside its
-// constructor with a fatal message and a backtrace; say it in one line instead.
-void startupMessages(QtMsgType type, const QMessageLogContext&, const QString& message)
+// Qt's messages while its platform starts, held back: when the start fails
+// they say why, and when it succeeds they go out as usual.
+struct HeldMessage
 {
-    if (type != QtFatalMsg)
-        return; // the platform plugin's warnings lead up to the fatal one
-    (void)message;
-    std::fprintf(stderr, "%s: cannot open a window: no display could be reached%s\n",
-                 programName.c_str(),
-                 std::getenv("DISPLAY") || std::getenv("WAYLAND_DISPLAY")
-                     ? ""
-                     : " (neither DISPLAY nor WAYLAND_DISPLAY is set)");
-    std::fflush(stderr);
-    std::_Exit(ExitNoDisplay);
+    QtMsgType type;
+    std::string category;
+    QString text;
+};
+std::vector<HeldMessage>* held = nullptr;
+
+std::string envOr(const char* name, const char* otherwise)
+{
+    const char* value = std::getenv(name);
+    return value && *value ? value : otherwise;
 }
 
-bool displayExpected()
+// The platform and display that Qt tried, as the environment named them.
+std::string displayTried()
 {
-    return std::getenv("QT_QPA_PLATFORM") || std::getenv("DISPLAY") ||
-           std::getenv("WAYLAND_DISPLAY");
+    return "platform " + envOr("QT_QPA_PLATFORM", "Qt's default") + ", DISPLAY " +
+           envOr("DISPLAY", "unset") + ", WAYLAND_DISPLAY " + envOr("WAYLAND_DISPLAY", "unset");
+}
+
+// Under `ulimit -v` a failure to map memory or to start a thread is the
+// limit's doing; say so.
+std::string memoryLimit()
+{
+    rlimit limit{};
+    if (getrlimit(RLIMIT_AS, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY)
+        return {};
+    return " (the address space is limited to " + std::to_string(limit.rlim_cur >> 20) +
+           " MiB: ulimit -v)";
+}
+
+std::string line(const std::string& category, const QString& text)
+{
+    std::string s = category.empty() || category == "default" ? "" : category + ": ";
+    return s + text.trimmed()
+                   .replace(QLatin1String("\n\n"), QLatin1String("\n"))
+                   .replace(QLatin1String("\n"), QLatin1String("\n  "))
+                   .toLocal8Bit()
+                   .toStdString();
+}
+
+[[noreturn]] void end(int status, const std::string& what, const std::string& details = {})
+{
+    std::fprintf(stderr, "%s: %s\n%s", programName.c_str(), what.c_str(), details.c_str());
+    std::fflush(nullptr);
+    std::_Exit(status);
+}
+
+[[noreturn]] void startFailed(const std::string& why)
+{
+    std::string details;
+    if (held)
+        for (const HeldMessage& m : *held)
+            details += "  " + line(m.category, m.text) + "\n";
+    end(ExitNoDisplay, "cannot open a window (" + displayTried() + "): " + why, details);
+}
+
+// Watches Qt's messages for the failures it reports but does not survive:
+// a platform that cannot start (fatal), a thread it cannot create (it would
+// wait for that thread for ever), a display connection that breaks (it would
+// end the process with the status of a run-time error).
+void messages(QtMsgType type, const QMessageLogContext& context, const QString& text)
+{
+    const std::string category = context.category ? context.category : "";
+    if (type == QtFatalMsg) {
+        if (running)
+            end(ExitRuntimeError, "Qt failed: " + line(category, text));
+        if (!held)
+            startFailed(line(category, text));
+        held->push_back({type, category, text});
+        startFailed("Qt's platform did not start" + memoryLimit() + "; Qt said:");
+    }
+    if (text.startsWith(QLatin1String("QThread::start: Thread creation error"))) {
+        const std::string why =
+            "Qt could not create a thread (" + line(category, text) + ")" + memoryLimit();
+        if (!running)
+            startFailed(why);
+        end(ExitRuntimeError, "cannot go on: " + why);
+    }
+    if (running && (text.startsWith(QLatin1String("The X11 connection broke")) ||
+                    text.startsWith(QLatin1String("The Wayland connection"))))
+        end(ExitDisplayLost,
+            "the display went away (" + displayTried() + "): " + line(category, text));
+    if (held) {
+        held->push_back({type, category, text});
+        return;
+    }
+    if (qtHandler)
+        qtHandler(type, context, text);
 }
 
 class GuardedApplication : public QApplication
@@ -67,12 +144,19 @@ Application::Application(int& argc, char** argv, const FormDescription& mainForm
     programName = argc > 0 ? argv[0] : "tevalin";
     if (const auto slash = programName.rfind('/'); slash != std::string::npos)
         programName.erase(0, slash + 1);
-    if (!displayExpected())
-        startupMessages(QtFatalMsg, QMessageLogContext(), QString());
+    if (envOr("QT_QPA_PLATFORM", "").empty() && envOr("DISPLAY", "").empty() &&
+        envOr("WAYLAND_DISPLAY", "").empty())
+        end(ExitNoDisplay,
+            "cannot open a window: no display is set (neither DISPLAY nor WAYLAND_DISPLAY)");
 
-    const QtMessageHandler previous = qInstallMessageHandler(startupMessages);
+    std::vector<HeldMessage> startup;
+    held = &startup;
+    qtHandler = qInstallMessageHandler(messages);
     d_ = std::make_unique<Impl>(argc, argv);
-    qInstallMessageHandler(previous);
+    held = nullptr;
+    for (const HeldMessage& m : startup)
+        if (qtHandler)
+            qtHandler(m.type, QMessageLogContext(nullptr, 0, nullptr, m.category.c_str()), m.text);
 
     QApplication::setApplicationName(detail::toQString(mainForm.productName));
     // No display name: Qt would append it to every window title on X11.
@@ -92,7 +176,10 @@ Application::~Application() = default;
 int Application::run(Form& form)
 {
     form.show();
-    return QApplication::exec();
+    running = true;
+    const int status = QApplication::exec();
+    running = false;
+    return status;
 }
 
 } // namespace rt

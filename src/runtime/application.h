@@ -13,13 +13,16 @@ class Form;
 class Application
 {
 public:
-    // Without a display it says so in one line and ends the process.
+    // When no window can be opened it says why on standard error, with Qt's
+    // own messages and the display it tried, and ends the process with
+    // ExitNoDisplay.
     Application(int& argc, char** argv, const FormDescription& mainForm);
     ~Application();
     Application(const Application&) = delete;
     Application& operator=(const Application&) = delete;
 
-    // Shows the form and delivers its events until it is closed; the exit status.
+    // Shows the form and delivers its events until it is closed; the exit
+    // status. Ends the process with ExitDisplayLost if the display goes away.
     int run(Form& form);
 
 private:

@@ -21,7 +21,8 @@ enum ErrorNumber
 enum ExitStatus
 {
     ExitRuntimeError = 1,
-    ExitNoDisplay = 2
+    ExitNoDisplay = 2,  // no window could be opened
+    ExitDisplayLost = 3 // the display went away while the window was up
 };
 
 struct RuntimeError
