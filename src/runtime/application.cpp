@@ -133,12 +133,6 @@ public:
 
 } // namespace
 
-struct Application::Impl
-{
-    Impl(int& argc, char** argv) : app(argc, argv) {}
-    GuardedApplication app;
-};
-
 Application::Application(int& argc, char** argv, const FormDescription& mainForm)
 {
     programName = argc > 0 ? argv[0] : "tevalin";
@@ -152,7 +146,7 @@ Application::Application(int& argc, char** argv, const FormDescription& mainForm
     std::vector<HeldMessage> startup;
     held = &startup;
     qtHandler = qInstallMessageHandler(messages);
-    d_ = std::make_unique<Impl>(argc, argv);
+    app_ = std::make_unique<GuardedApplication>(argc, argv);
     held = nullptr;
     for (const HeldMessage& m : startup)
         if (qtHandler)
@@ -160,10 +154,8 @@ Application::Application(int& argc, char** argv, const FormDescription& mainForm
 
     QApplication::setApplicationName(detail::toQString(mainForm.productName));
     // No display name: Qt would append it to every window title on X11.
-    QApplication::setApplicationVersion(
-        QString::fromLatin1(mainForm.version.data(), qsizetype(mainForm.version.size())));
-    QGuiApplication::setDesktopFileName(QString::fromLatin1(
-        mainForm.desktopFileName.data(), qsizetype(mainForm.desktopFileName.size())));
+    QApplication::setApplicationVersion(QString::fromLatin1(mainForm.version));
+    QGuiApplication::setDesktopFileName(QString::fromLatin1(mainForm.desktopFileName));
     detail::nameWindowsForX11(mainForm.windowClass);
     if (mainForm.icon)
         QApplication::setWindowIcon(QIcon(QPixmap(mainForm.icon)));

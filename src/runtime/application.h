@@ -6,6 +6,8 @@
 
 #include <memory>
 
+class QApplication;
+
 namespace rt {
 
 class Form;
@@ -26,8 +28,7 @@ public:
     int run(Form& form);
 
 private:
-    struct Impl;
-    std::unique_ptr<Impl> d_;
+    std::unique_ptr<QApplication> app_;
 };
 
 } // namespace rt

@@ -5,62 +5,50 @@
 
 #include <cmath>
 #include <map>
+#include <string>
 #include <utility>
 
 namespace rt::detail {
 
 namespace {
 
-constexpr const char* FontFiles[] = {"/usr/share/wine/fonts/tahoma.ttf"};
-
 // Narrow faces first: the captions are laid out for Tahoma's widths.
 constexpr const char* Substitutes[] = {"DejaVu Sans Condensed", "Liberation Sans Narrow",
                                        "Noto Sans", "DejaVu Sans"};
 
-bool hasCyrillic(const QString& family)
-{
-    return QFontDatabase::writingSystems(family).contains(QFontDatabase::Cyrillic);
-}
-
 QString findFamily(const QString& face, int charset)
 {
-    const bool cyrillic = charset == 204;
-    if (QFontDatabase::hasFamily(face) && (!cyrillic || hasCyrillic(face)))
+    const auto fits = [charset](const QString& family) {
+        return QFontDatabase::hasFamily(family) &&
+               (charset != 204 || // Cyrillic
+                QFontDatabase::writingSystems(family).contains(QFontDatabase::Cyrillic));
+    };
+    if (fits(face))
         return face;
-    for (const char* s : Substitutes) {
-        QString family = QString::fromLatin1(s); // not const: returned by move
-        if (QFontDatabase::hasFamily(family) && (!cyrillic || hasCyrillic(family)))
-            return family;
-    }
+    for (const char* s : Substitutes)
+        if (fits(QString::fromLatin1(s)))
+            return QString::fromLatin1(s);
     return QFontDatabase::systemFont(QFontDatabase::GeneralFont).family();
-}
-
-// Each look-up asks fontconfig to match the face anew, and every captioned
-// control asks for the same one or two faces: ask once.
-QString resolveFamily(const QString& face, int charset)
-{
-    static std::map<std::pair<QString, int>, QString> resolved;
-    const auto key = std::make_pair(face, charset);
-    auto found = resolved.find(key);
-    if (found == resolved.end())
-        found = resolved.emplace(key, findFamily(face, charset)).first;
-    return found->second;
 }
 
 } // namespace
 
 void loadFonts()
 {
-    for (const char* path : FontFiles)
-        if (QFile::exists(QString::fromLatin1(path)))
-            QFontDatabase::addApplicationFont(QString::fromLatin1(path));
+    const QString tahoma = QStringLiteral("/usr/share/wine/fonts/tahoma.ttf");
+    if (QFile::exists(tahoma))
+        QFontDatabase::addApplicationFont(tahoma);
 }
 
 QFont fontFor(const FontDescription& d)
 {
-    const QString family =
-        resolveFamily(QString::fromUtf8(d.face.data(), qsizetype(d.face.size())), d.charset);
-    QFont f(family);
+    // Each look-up asks fontconfig to match the face anew, and every captioned
+    // control asks for the same one or two faces: ask once.
+    static std::map<std::pair<std::string, int>, QString> resolved;
+    auto [found, added] = resolved.try_emplace({std::string(d.face), d.charset});
+    if (added)
+        found->second = findFamily(QString::fromUtf8(d.face), d.charset);
+    QFont f(found->second);
     f.setPixelSize(static_cast<int>(std::lround(d.points * 96.0 / 72.0)));
     f.setWeight(QFont::Weight(d.weight));
     f.setItalic(false);

@@ -65,14 +65,9 @@ QWidget* createWidget(ControlObject& c, const ControlDescription& d, QWidget* pa
         w->setText(toQString(d.caption));
         return w;
     }
-    case Kind::HScrollBar:
+    default: // the scroll bar; timers, the menu and the form have no widget here
         return new ScrollWidget(c, parent);
-    case Kind::Timer:
-    case Kind::Menu:
-    case Kind::Form:
-        break;
     }
-    return nullptr;
 }
 
 } // namespace
@@ -252,17 +247,16 @@ void Form::show()
 
 void Form::bind(std::string_view handlerName, std::function<void()> body)
 {
+    // Without a '_' both halves are the whole name, never a control's and an event's.
     const auto sep = handlerName.rfind('_');
-    detail::ControlObject* c =
-        sep == std::string_view::npos ? nullptr : d_->find(handlerName.substr(0, sep));
-    const auto event =
-        sep == std::string_view::npos ? std::string_view{} : handlerName.substr(sep + 1);
-    const auto e = std::find(detail::eventNames.begin(), detail::eventNames.end(), event);
-    if (!c || e == detail::eventNames.end() ||
-        !c->accepts(detail::Event(e - detail::eventNames.begin())))
+    detail::ControlObject* c = d_->find(handlerName.substr(0, sep));
+    const auto e = std::find(detail::eventNames.begin(), detail::eventNames.end(),
+                             handlerName.substr(sep + 1));
+    const auto event = std::size_t(e - detail::eventNames.begin());
+    if (!c || e == detail::eventNames.end() || !c->accepts(detail::Event(event)))
         throw std::logic_error("handler " + std::string(handlerName) +
                                " names no event of this form");
-    c->handlers[static_cast<std::size_t>(e - detail::eventNames.begin())] = std::move(body);
+    c->handlers[event] = std::move(body);
 }
 
 Control::Control(Form& form, std::string_view name)

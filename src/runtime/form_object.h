@@ -7,6 +7,7 @@
 #include "error.h"
 
 #include <array>
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -106,8 +107,8 @@ extern bool manualTimers;
 // Sees every reseed ('R') and draw ('r'), and may supply the draw.
 extern std::optional<Single> (*randomHook)(char call);
 // Called after the timer code of each tick, before its handler, with the
-// nanoseconds spent in it.
-extern void (*tickProbe)(std::string_view timer, std::int64_t spent);
+// time spent in it.
+extern std::function<void(std::string_view timer, std::chrono::nanoseconds spent)> tickProbe;
 // Shows a run-time error; the program ends when it returns.
 extern void (*reportError)(const RuntimeError& e);
 // The program's own report: the error box.

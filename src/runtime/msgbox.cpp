@@ -7,9 +7,8 @@
 
 namespace rt {
 
-MsgBoxResult MsgBox(const String& prompt, MsgBoxStyle buttons, const String& title)
+MsgBoxResult MsgBox(const String& prompt, MsgBoxStyle /*vbInformation*/, const String& title)
 {
-    (void)buttons; // vbInformation, the only style
     // One box, shown again at every call: on X11 every new box that is painted
     // leaves about 2 KiB behind inside Qt 6.4, so a player who opens the credit
     // again and again would see the program grow. It belongs to the window

@@ -14,14 +14,10 @@ namespace rt::detail {
 
 namespace {
 
-bool isTrue(Boolean b)
+void require(bool valid)
 {
-    return b != False;
-}
-
-Boolean toBoolean(bool b)
-{
-    return b ? True : False;
+    if (!valid)
+        raiseError(InvalidPropertyValue);
 }
 
 ScrollWidget& bar(const ControlObject& c)
@@ -31,8 +27,7 @@ ScrollWidget& bar(const ControlObject& c)
 
 void place(ControlObject& c, Single& coordinate, Single v)
 {
-    if (!std::isfinite(v))
-        raiseError(InvalidPropertyValue);
+    require(std::isfinite(v));
     coordinate = v;
     c.widget->setGeometry(pixels(c.left), pixels(c.top), pixels(c.design->width),
                           pixels(c.design->height));
@@ -57,14 +52,14 @@ void colourShown(const ControlObject& c, Long bgr)
 
 template <> Boolean get<Prop::Visible>(const ControlObject& c)
 {
-    return toBoolean(!c.widget->isHidden());
+    return c.widget->isHidden() ? False : True;
 }
 
 template <> void set<Prop::Visible>(ControlObject& c, const Boolean& v)
 {
-    if (!isTrue(v))
+    if (v == False)
         c.form.passFocusOn(c.widget);
-    c.widget->setVisible(isTrue(v));
+    c.widget->setVisible(v != False);
     c.form.keepFocusOnAVisibleControl();
 }
 
@@ -89,8 +84,7 @@ template <> Long get<Prop::BackColor>(const ControlObject& c)
 
 template <> void set<Prop::BackColor>(ControlObject& c, const Long& v)
 {
-    if (v < 0 || v > 0xFFFFFF)
-        raiseError(InvalidPropertyValue);
+    require(v >= 0 && v <= 0xFFFFFF);
     c.backColor = v;
     paintBackground(c.widget, v);
     colourShown(c, v);
@@ -103,8 +97,7 @@ template <> Long get<Prop::ForeColor>(const ControlObject& c)
 
 template <> void set<Prop::ForeColor>(ControlObject& c, const Long& v)
 {
-    if (v < 0 || v > 0xFFFFFF)
-        raiseError(InvalidPropertyValue);
+    require(v >= 0 && v <= 0xFFFFFF);
     c.foreColor = v;
     paintText(c.widget, v);
 }
@@ -152,13 +145,13 @@ template <> Single get<Prop::OuterHeight>(const ControlObject& c)
 
 template <> Boolean get<Prop::Selected>(const ControlObject& c)
 {
-    return toBoolean(static_cast<const OptionWidget*>(c.widget)->isChecked());
+    return static_cast<const OptionWidget*>(c.widget)->isChecked() ? True : False;
 }
 
 // The group keeps one button selected: setting False changes nothing.
 template <> void set<Prop::Selected>(ControlObject& c, const Boolean& v)
 {
-    static_cast<OptionWidget*>(c.widget)->setChecked(isTrue(v));
+    static_cast<OptionWidget*>(c.widget)->setChecked(v != False);
 }
 
 template <> Integer get<Prop::Value>(const ControlObject& c)
@@ -168,8 +161,7 @@ template <> Integer get<Prop::Value>(const ControlObject& c)
 
 template <> void set<Prop::Value>(ControlObject& c, const Integer& v)
 {
-    if (v < bar(c).minimum() || v > bar(c).maximum())
-        raiseError(InvalidPropertyValue);
+    require(v >= bar(c).minimum() && v <= bar(c).maximum());
     bar(c).setValue(v.value());
 }
 
@@ -200,8 +192,7 @@ template <> Integer get<Prop::SmallChange>(const ControlObject& c)
 
 template <> void set<Prop::SmallChange>(ControlObject& c, const Integer& v)
 {
-    if (v < 1)
-        raiseError(InvalidPropertyValue);
+    require(v >= 1);
     bar(c).setSingleStep(v.value());
 }
 
@@ -212,19 +203,18 @@ template <> Integer get<Prop::LargeChange>(const ControlObject& c)
 
 template <> void set<Prop::LargeChange>(ControlObject& c, const Integer& v)
 {
-    if (v < 1)
-        raiseError(InvalidPropertyValue);
+    require(v >= 1);
     bar(c).setPageStep(v.value());
 }
 
 template <> Boolean get<Prop::Enabled>(const ControlObject& c)
 {
-    return toBoolean(c.timerEnabled);
+    return c.timerEnabled ? True : False;
 }
 
 template <> void set<Prop::Enabled>(ControlObject& c, const Boolean& v)
 {
-    c.setTimer(isTrue(v), c.interval);
+    c.setTimer(v != False, c.interval);
 }
 
 template <> Long get<Prop::Interval>(const ControlObject& c)
@@ -234,8 +224,7 @@ template <> Long get<Prop::Interval>(const ControlObject& c)
 
 template <> void set<Prop::Interval>(ControlObject& c, const Long& v)
 {
-    if (v < 0 || v > 65535)
-        raiseError(InvalidPropertyValue);
+    require(v >= 0 && v <= 65535);
     c.setTimer(c.timerEnabled, v);
 }
 

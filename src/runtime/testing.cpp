@@ -25,7 +25,6 @@ namespace testing {
 
 namespace {
 
-std::function<void(std::string_view, std::chrono::nanoseconds)> probe;
 std::deque<Single> script;
 bool tracing = false;
 std::string trace;
@@ -78,12 +77,7 @@ bool isRunning(const Timer& timer)
 
 void setTickProbe(std::function<void(std::string_view, std::chrono::nanoseconds)> p)
 {
-    probe = std::move(p);
-    detail::tickProbe = nullptr;
-    if (probe)
-        detail::tickProbe = [](std::string_view timer, std::int64_t spent) {
-            probe(timer, std::chrono::nanoseconds(spent));
-        };
+    detail::tickProbe = std::move(p);
 }
 
 void scriptDraws(std::initializer_list<Single> draws)

@@ -17,7 +17,7 @@
 namespace rt::detail {
 
 bool manualTimers = false;
-void (*tickProbe)(std::string_view, std::int64_t) = nullptr;
+std::function<void(std::string_view, std::chrono::nanoseconds)> tickProbe;
 
 namespace {
 
@@ -88,7 +88,7 @@ void ControlObject::timerWoke()
     deadline = nextTick(deadline, interval * NsPerMs, clockNow());
     arm(timerFd, deadline); // before the handler, which may stop or re-time it
     if (tickProbe)
-        tickProbe(name, clockNow() - entered);
+        tickProbe(name, std::chrono::nanoseconds(clockNow() - entered));
     timerTick();
 }
 

@@ -24,19 +24,6 @@ bool ending = false;
     std::_Exit(ExitRuntimeError);
 }
 
-template <class F> auto guarded(const F& f) -> decltype(f())
-{
-    try {
-        return f();
-    } catch (const RuntimeError& e) {
-        endWith(e);
-    } catch (const std::bad_alloc&) {
-        endWith({OutOfMemory, errorDescription(OutOfMemory)});
-    } catch (const std::exception& e) {
-        endWith({ApplicationDefined, e.what()});
-    }
-}
-
 } // namespace
 
 void showError(const RuntimeError& e)
@@ -51,15 +38,26 @@ void showError(const RuntimeError& e)
 
 void (*reportError)(const RuntimeError&) = showError;
 
+bool notifyTrapped(const std::function<bool()>& deliver)
+{
+    try {
+        return deliver();
+    } catch (const RuntimeError& e) {
+        endWith(e);
+    } catch (const std::bad_alloc&) {
+        endWith({OutOfMemory, errorDescription(OutOfMemory)});
+    } catch (const std::exception& e) {
+        endWith({ApplicationDefined, e.what()});
+    }
+}
+
 void trap(const std::function<void()>& handler)
 {
     if (!ending)
-        guarded(handler);
-}
-
-bool notifyTrapped(const std::function<bool()>& deliver)
-{
-    return guarded(deliver);
+        notifyTrapped([&] {
+            handler();
+            return true;
+        });
 }
 
 } // namespace rt::detail

@@ -5,6 +5,8 @@
 #include <QPainter>
 #include <QStyleOptionSlider>
 
+#include <utility>
+
 namespace rt::detail {
 
 CommandWidget::CommandWidget(ControlObject& c, QWidget* parent) : QPushButton(parent)
@@ -54,32 +56,18 @@ ScrollWidget::ScrollWidget(ControlObject& c, QWidget* parent) : QScrollBar(Qt::H
 
 void ScrollWidget::keyPressEvent(QKeyEvent* e)
 {
-    switch (e->key()) {
-    case Qt::Key_Left:
-    case Qt::Key_Up:
-        triggerAction(SliderSingleStepSub);
-        break;
-    case Qt::Key_Right:
-    case Qt::Key_Down:
-        triggerAction(SliderSingleStepAdd);
-        break;
-    case Qt::Key_PageUp:
-        triggerAction(SliderPageStepSub);
-        break;
-    case Qt::Key_PageDown:
-        triggerAction(SliderPageStepAdd);
-        break;
-    case Qt::Key_Home:
-        triggerAction(SliderToMinimum);
-        break;
-    case Qt::Key_End:
-        triggerAction(SliderToMaximum);
-        break;
-    default:
-        QScrollBar::keyPressEvent(e);
-        return;
-    }
-    e->accept();
+    static constexpr std::pair<int, SliderAction> Keys[] = {
+        {Qt::Key_Left, SliderSingleStepSub},  {Qt::Key_Up, SliderSingleStepSub},
+        {Qt::Key_Right, SliderSingleStepAdd}, {Qt::Key_Down, SliderSingleStepAdd},
+        {Qt::Key_PageUp, SliderPageStepSub},  {Qt::Key_PageDown, SliderPageStepAdd},
+        {Qt::Key_Home, SliderToMinimum},      {Qt::Key_End, SliderToMaximum}};
+    for (const auto& [key, action] : Keys)
+        if (e->key() == key) {
+            triggerAction(action);
+            e->accept();
+            return;
+        }
+    QScrollBar::keyPressEvent(e);
 }
 
 namespace {
