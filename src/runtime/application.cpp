@@ -15,6 +15,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -135,9 +136,7 @@ public:
 
 Application::Application(int& argc, char** argv, const FormDescription& mainForm)
 {
-    programName = argc > 0 ? argv[0] : "tevalin";
-    if (const auto slash = programName.rfind('/'); slash != std::string::npos)
-        programName.erase(0, slash + 1);
+    programName = argc > 0 ? std::filesystem::path(argv[0]).filename().string() : "tevalin";
     if (envOr("QT_QPA_PLATFORM", "").empty() && envOr("DISPLAY", "").empty() &&
         envOr("WAYLAND_DISPLAY", "").empty())
         end(ExitNoDisplay,

@@ -140,8 +140,7 @@ FormObject::FormObject(const FormDescription& d)
         c.interval = cd.interval;
         if (cd.kind == Kind::Timer)
             continue;
-        QWidget* w = createWidget(c, cd, client);
-        c.widget = w;
+        QWidget* w = c.widget = createWidget(c, cd, client);
         w->setGeometry(pixels(cd.left), pixels(cd.top), pixels(cd.width), pixels(cd.height));
         if (cd.backColor) {
             c.backColor = *cd.backColor;
@@ -173,12 +172,6 @@ FormObject::FormObject(const FormDescription& d)
     window->layout()->setSizeConstraint(QLayout::SetFixedSize);
     window->setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                            Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
-}
-
-FormObject::~FormObject()
-{
-    // Widgets first: they refer to the control objects.
-    window.reset();
 }
 
 ControlObject* FormObject::find(std::string_view name)

@@ -44,7 +44,8 @@ public:
     void raise(Event e) const;
     bool accepts(Event e) const;
 
-    // Delivers one tick of an enabled timer.
+    bool timerRunning() const { return timerEnabled && interval > 0; }
+    // Delivers one tick of a running timer.
     void timerTick() const;
     // Starts, stops or re-times the timer; a running timer keeps its last
     // tick as the origin of the next.
@@ -71,7 +72,6 @@ class FormObject
 {
 public:
     explicit FormObject(const FormDescription& d);
-    ~FormObject();
 
     ControlObject* find(std::string_view name);
     void show();
@@ -85,9 +85,10 @@ public:
 
     const FormDescription& description;
     ControlObject self;
-    std::unique_ptr<QMainWindow> window;
     std::vector<std::unique_ptr<ControlObject>> controls;
     std::vector<QWidget*> tabOrder; // the controls that take the focus
+    // Last, so that it goes first: the widgets refer to the control objects.
+    std::unique_ptr<QMainWindow> window;
     bool loaded = false;
 };
 

@@ -71,8 +71,7 @@ void fireTick(const Timer& timer)
 
 bool isRunning(const Timer& timer)
 {
-    const detail::ControlObject& c = detail::Access::object(timer);
-    return c.timerEnabled && c.interval > 0;
+    return detail::Access::object(timer).timerRunning();
 }
 
 void setTickProbe(std::function<void(std::string_view, std::chrono::nanoseconds)> p)

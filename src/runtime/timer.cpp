@@ -49,20 +49,19 @@ ControlObject::~ControlObject()
 
 void ControlObject::timerTick() const
 {
-    if (timerEnabled && interval > 0)
+    if (timerRunning())
         raise(Event::Timer);
 }
 
 void ControlObject::setTimer(bool enabled, Long newInterval)
 {
-    const bool wasRunning = timerEnabled && interval > 0;
     const std::int64_t now = clockNow();
-    const std::int64_t origin = wasRunning ? deadline - interval * NsPerMs : now;
+    const std::int64_t origin = timerRunning() ? deadline - interval * NsPerMs : now;
     timerEnabled = enabled;
     interval = newInterval;
     if (manualTimers)
         return;
-    if (!timerEnabled || interval <= 0) {
+    if (!timerRunning()) {
         if (timerFd >= 0)
             arm(timerFd, 0);
         return;

@@ -50,12 +50,11 @@ private:
     {
         // The instance stays as Qt chose it: the program's file name, or -name.
         XClassHint hint{};
-        const bool named = XGetClassHint(display_, window, &hint);
-        std::string instance = named && hint.res_name ? hint.res_name : class_;
-        if (named) {
-            XFree(hint.res_name);
-            XFree(hint.res_class);
-        }
+        std::string instance =
+            XGetClassHint(display_, window, &hint) && hint.res_name ? hint.res_name : class_;
+        // Left null when there was no hint, and XFree takes null as free() does.
+        XFree(hint.res_name);
+        XFree(hint.res_class);
         hint.res_name = instance.data();
         hint.res_class = class_.data();
         XSetClassHint(display_, window, &hint);
