@@ -91,16 +91,10 @@ void paintText(QWidget* w, Long bgr)
 
 bool ControlObject::accepts(Event e) const
 {
-    switch (kind) {
-    case Kind::Form:
-        return e == Event::Load || e == Event::Click;
-    case Kind::HScrollBar:
-        return e == Event::Change || e == Event::Scroll;
-    case Kind::Timer:
-        return e == Event::Timer;
-    default: // labels, buttons, the menu
-        return e == Event::Click;
-    }
+    return kind == Kind::Form         ? e == Event::Load || e == Event::Click
+           : kind == Kind::HScrollBar ? e == Event::Change || e == Event::Scroll
+           : kind == Kind::Timer      ? e == Event::Timer
+                                      : e == Event::Click; // labels, buttons, the menu
 }
 
 void ControlObject::raise(Event e) const

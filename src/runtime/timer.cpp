@@ -9,6 +9,7 @@
 #include <QSocketNotifier>
 
 #include <cerrno>
+#include <chrono>
 #include <ctime>
 #include <sys/timerfd.h>
 #include <system_error>
@@ -24,11 +25,10 @@ namespace {
 constexpr std::int64_t NsPerMs = 1'000'000;
 constexpr std::int64_t NsPerS = 1'000'000'000;
 
+// CLOCK_MONOTONIC, the timerfd's clock.
 std::int64_t clockNow()
 {
-    timespec t{};
-    clock_gettime(CLOCK_MONOTONIC, &t);
-    return std::int64_t(t.tv_sec) * NsPerS + t.tv_nsec;
+    return std::chrono::steady_clock::now().time_since_epoch() / std::chrono::nanoseconds(1);
 }
 
 // Arms the timerfd for `at`, or disarms it when `at` is zero.

@@ -37,11 +37,6 @@ OptionWidget::OptionWidget(ControlObject& c, QWidget* parent) : QRadioButton(par
     });
 }
 
-bool OptionWidget::hitButton(const QPoint& pos) const
-{
-    return rect().contains(pos);
-}
-
 ScrollWidget::ScrollWidget(ControlObject& c, QWidget* parent) : QScrollBar(Qt::Horizontal, parent)
 {
     setFocusPolicy(Qt::StrongFocus);

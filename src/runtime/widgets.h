@@ -67,7 +67,7 @@ public:
 
 protected:
     // The whole rectangle reacts, not only the circle and the text.
-    bool hitButton(const QPoint& pos) const override;
+    bool hitButton(const QPoint& pos) const override { return rect().contains(pos); }
 };
 
 class ScrollWidget : public QScrollBar
