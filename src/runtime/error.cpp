@@ -1,5 +1,14 @@
 #include "error.h"
 
+#include "form_object.h"
+
+#include <QApplication>
+#include <QMessageBox>
+
+#include <cstdio>
+#include <cstdlib>
+#include <new>
+
 namespace rt {
 
 std::string errorDescription(int number)
@@ -23,3 +32,57 @@ void raiseError(int number)
 }
 
 } // namespace rt
+
+namespace rt::detail {
+
+namespace {
+
+bool ending = false;
+
+[[noreturn]] void endWith(const RuntimeError& e)
+{
+    // Nothing runs after an error: no handler, not even one a timer raises
+    // beneath the message box.
+    ending = true;
+    reportError(e);
+    std::fflush(nullptr);
+    std::_Exit(ExitRuntimeError);
+}
+
+} // namespace
+
+void showError(const RuntimeError& e)
+{
+    QMessageBox box(QMessageBox::Critical, QApplication::applicationName(),
+                    QStringLiteral("Run-time error '%1':\n\n%2")
+                        .arg(e.number)
+                        .arg(QString::fromStdString(e.description)),
+                    QMessageBox::Ok, QApplication::activeWindow());
+    box.exec();
+}
+
+void (*reportError)(const RuntimeError&) = showError;
+
+bool notifyTrapped(const std::function<bool()>& deliver)
+{
+    try {
+        return deliver();
+    } catch (const RuntimeError& e) {
+        endWith(e);
+    } catch (const std::bad_alloc&) {
+        endWith({OutOfMemory, errorDescription(OutOfMemory)});
+    } catch (const std::exception& e) {
+        endWith({ApplicationDefined, e.what()});
+    }
+}
+
+void trap(const std::function<void()>& handler)
+{
+    if (!ending)
+        notifyTrapped([&] {
+            handler();
+            return true;
+        });
+}
+
+} // namespace rt::detail

@@ -119,9 +119,8 @@ FormObject::FormObject(const FormDescription& d)
     for (const MenuDescription& m : d.menu) {
         auto& item =
             *controls.emplace_back(std::make_unique<ControlObject>(*this, m.name, Kind::Menu));
-        QAction* action = window->menuBar()->addAction(toQString(m.caption));
-        QObject::connect(action, &QAction::triggered, window.get(),
-                         [&item] { item.raise(Event::Click); });
+        window->menuBar()->addAction(toQString(m.caption), window.get(),
+                                     [&item] { item.raise(Event::Click); });
     }
 
     std::vector<std::pair<int, QWidget*>> byTabIndex;
