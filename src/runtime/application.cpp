@@ -1,10 +1,8 @@
 #include "application.h"
 
 #include "error.h"
-#include "fonts.h"
 #include "form.h"
 #include "form_object.h"
-#include "x11.h"
 
 #include <QApplication>
 #include <QIcon>

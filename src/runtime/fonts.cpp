@@ -1,4 +1,4 @@
-#include "fonts.h"
+#include "form_object.h"
 
 #include <QFile>
 #include <QFontDatabase>

@@ -1,7 +1,6 @@
 #include "form.h"
 
 #include "error.h"
-#include "fonts.h"
 #include "form_object.h"
 #include "widgets.h"
 

@@ -1,6 +1,7 @@
 #pragma once
 
-// Inside the runtime: the objects behind the handles, over Qt Widgets.
+// Inside the runtime: the objects behind the handles, over Qt Widgets, and the
+// helpers its files share.
 
 #include "convert.h"
 #include "description.h"
@@ -16,6 +17,7 @@
 #include <string_view>
 #include <vector>
 
+class QFont;
 class QMainWindow;
 class QWidget;
 
@@ -91,6 +93,17 @@ public:
     std::unique_ptr<QMainWindow> window;
     bool loaded = false;
 };
+
+// Makes the bundled faces known; fontconfig does not list Wine's font folder.
+void loadFonts();
+// The description's face at the pixel size its points have at 96 dpi, so the
+// text keeps its place whatever the display's dpi. A face that is not
+// installed is replaced by a narrow one with Cyrillic glyphs.
+QFont fontFor(const FontDescription& d);
+
+// From now on every window the program opens carries this ASCII class, and
+// its title also in an encoding that does not depend on the locale (X11 only).
+void nameWindowsForX11(std::string_view windowClass);
 
 // A control's colours, 0x00BBGGRR.
 void paintBackground(QWidget* w, Long bgr);

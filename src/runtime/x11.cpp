@@ -1,4 +1,4 @@
-#include "x11.h"
+#include "form_object.h"
 
 #include <QGuiApplication>
 #include <QWidget>
