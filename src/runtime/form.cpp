@@ -176,17 +176,6 @@ ControlObject* FormObject::find(std::string_view name)
     return nullptr;
 }
 
-void FormObject::show()
-{
-    if (!loaded) {
-        loaded = true;
-        self.raise(Event::Load);
-    }
-    window->show();
-    if (!tabOrder.empty() && tabOrder.front()->isVisibleTo(window.get()))
-        tabOrder.front()->setFocus(Qt::OtherFocusReason);
-}
-
 // The window's own focus, which keys go to and which it keeps while another
 // window (the credit box) is active.
 void FormObject::passFocusOn(QWidget* hiding)
@@ -227,7 +216,14 @@ Form::~Form() = default;
 
 void Form::show()
 {
-    d_->show();
+    detail::FormObject& f = *d_;
+    if (!f.loaded) {
+        f.loaded = true;
+        f.self.raise(detail::Event::Load);
+    }
+    f.window->show();
+    if (!f.tabOrder.empty() && f.tabOrder.front()->isVisibleTo(f.window.get()))
+        f.tabOrder.front()->setFocus(Qt::OtherFocusReason);
 }
 
 void Form::bind(std::string_view handlerName, std::function<void()> body)

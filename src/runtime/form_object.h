@@ -76,7 +76,6 @@ public:
     explicit FormObject(const FormDescription& d);
 
     ControlObject* find(std::string_view name);
-    void show();
     // Before a control hides: the focus, if it is there, goes to the first
     // visible control in tab order, not down Qt's tab chain to whatever
     // follows; with none visible it goes nowhere, and keys move nothing unseen.

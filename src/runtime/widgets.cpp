@@ -65,14 +65,11 @@ void ScrollWidget::keyPressEvent(QKeyEvent* e)
     QScrollBar::keyPressEvent(e);
 }
 
-namespace {
-// The grey of the Start button's border, and the blue of its focus mark.
-const QColor Thumb(0x7a, 0x7a, 0x7a);
-const QColor FocusMark(0x3d, 0x6f, 0xb4);
-} // namespace
-
 void ScrollWidget::paintEvent(QPaintEvent* e)
 {
+    // The grey of the Start button's border, and the blue of its focus mark.
+    const QColor Thumb(0x7a, 0x7a, 0x7a);
+    const QColor FocusMark(0x3d, 0x6f, 0xb4);
     QScrollBar::paintEvent(e);
     QStyleOptionSlider opt;
     initStyleOption(&opt);
