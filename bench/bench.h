@@ -12,6 +12,8 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <ctime>
 #include <functional>
 #include <set>
@@ -48,15 +50,16 @@ inline double maximum(const std::vector<double>& v)
     return v.empty() ? 0 : *std::max_element(v.begin(), v.end());
 }
 
-// Resident memory of this process in KiB, from /proc/self/status.
-inline long residentKiB()
+// Resident memory of this process in KiB, now (VmRSS) or at its peak (VmHWM).
+inline long residentKiB(const char* field = "VmRSS")
 {
     long kb = -1;
     if (FILE* f = std::fopen("/proc/self/status", "r")) {
         char line[256];
+        const std::size_t n = std::strlen(field);
         while (std::fgets(line, sizeof line, f))
-            if (std::sscanf(line, "VmRSS: %ld", &kb) == 1)
-                break;
+            if (std::strncmp(line, field, n) == 0 && line[n] == ':')
+                kb = std::strtol(line + n + 1, nullptr, 10);
         std::fclose(f);
     }
     return kb;
@@ -86,15 +89,12 @@ public:
     ~FrameProbe() override { QCoreApplication::instance()->removeEventFilter(this); }
 
     void watch(const QWidget* w) { watched_.insert(w); }
-    // Timer events delivered to anything but `ignored`, and events of any kind.
-    long timerEvents = 0, events = 0;
-    const QObject* ignored = nullptr;
+    long timerEvents = 0; // delivered to anything
 
 protected:
     bool eventFilter(QObject* receiver, QEvent* e) override
     {
-        ++events;
-        if (e->type() == QEvent::Timer && receiver != ignored)
+        if (e->type() == QEvent::Timer)
             ++timerEvents;
         if (e->type() == QEvent::Paint && depth_ > 0) {
             painted_ = true;
