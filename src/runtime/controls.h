@@ -2,7 +2,9 @@
 
 // Handles to the controls of a built form. A handle names its control; every
 // property is read or written through the runtime at the moment of use, in the
-// runtime's units: twips (Single), 0x00BBGGRR colours (Long), Booleans.
+// runtime's units: twips (Single), 0x00BBGGRR colours (Long), Booleans. A
+// control has only the properties declared here, so a property it lacks does
+// not compile.
 //
 //     Label10.Left = 6960;
 //     if (Option1.Value == True) ...
@@ -14,20 +16,13 @@
 namespace rt {
 
 class Form;
-class Control;
 
-namespace detail {
-class ControlObject;
-struct Access;
-
-template <class T> T get(const ControlObject& c, int prop);
-template <class T> void set(ControlObject& c, int prop, const T& value);
-} // namespace detail
-
-enum Prop
+// What the runtime reads or writes; a form's outer size and an option
+// button's selection are read differently from a label's size and a scroll
+// bar's value.
+enum class Prop
 {
     Visible,
-    Enabled,
     Caption,
     BackColor,
     ForeColor,
@@ -35,37 +30,55 @@ enum Prop
     Top,
     Width,
     Height,
+    OuterWidth,
+    OuterHeight,
+    Selected,
     Value,
     Min,
     Max,
     SmallChange,
     LargeChange,
+    Enabled,
     Interval,
 };
 
-template <class T, Prop P> class Property
+namespace detail {
+class ControlObject;
+struct Access;
+
+// Defined in the runtime for each property a control has.
+template <Prop P, class T> T get(const ControlObject& c);
+template <Prop P, class T> void set(ControlObject& c, const T& value);
+} // namespace detail
+
+template <class T, Prop P> class ReadOnly
 {
 public:
-    explicit Property(detail::ControlObject& c) : c_(&c) {}
+    explicit ReadOnly(detail::ControlObject& c) : c_(&c) {}
 
-    operator T() const { return detail::get<T>(*c_, P); }
+    operator T() const { return detail::get<P, T>(*c_); }
+    friend bool operator==(const ReadOnly& p, const T& v) { return T(p) == v; }
+
+protected:
+    detail::ControlObject* c_;
+};
+
+template <class T, Prop P> class Property : public ReadOnly<T, P>
+{
+public:
+    using ReadOnly<T, P>::ReadOnly;
 
     Property& operator=(const T& v)
     {
-        detail::set<T>(*c_, P, v);
+        detail::set<P, T>(*this->c_, v);
         return *this;
     }
     // Assigning one property to another copies the value, never the binding.
     Property& operator=(const Property& other) { return *this = T(other); }
-    template <class U, Prop Q> Property& operator=(const Property<U, Q>& other)
+    template <class U, Prop Q> Property& operator=(const ReadOnly<U, Q>& other)
     {
         return *this = static_cast<T>(static_cast<U>(other));
     }
-
-    friend bool operator==(const Property& p, const T& v) { return T(p) == v; }
-
-private:
-    detail::ControlObject* c_;
 };
 
 class Control
@@ -76,7 +89,6 @@ public:
 
 protected:
     Control(Form& form, std::string_view name);
-    explicit Control(detail::ControlObject& c) : c_(c) {}
 
     detail::ControlObject& c_;
 
@@ -95,8 +107,8 @@ public:
     Property<Long, Prop::ForeColor> ForeColor{c_};
     Property<Single, Prop::Left> Left{c_};
     Property<Single, Prop::Top> Top{c_};
-    Property<Single, Prop::Width> Width{c_};
-    Property<Single, Prop::Height> Height{c_};
+    ReadOnly<Single, Prop::Width> Width{c_};
+    ReadOnly<Single, Prop::Height> Height{c_};
 };
 
 class CommandButton : public Control
@@ -112,7 +124,8 @@ class OptionButton : public Control
 public:
     OptionButton(Form& form, std::string_view name) : Control(form, name) {}
 
-    Property<Boolean, Prop::Value> Value{c_};
+    // Setting True raises Click and clears the other button of the group.
+    Property<Boolean, Prop::Selected> Value{c_};
     Property<Boolean, Prop::Visible> Visible{c_};
 };
 
@@ -121,6 +134,7 @@ class HScrollBar : public Control
 public:
     HScrollBar(Form& form, std::string_view name) : Control(form, name) {}
 
+    // Setting it raises Change.
     Property<Integer, Prop::Value> Value{c_};
     Property<Integer, Prop::Min> Min{c_};
     Property<Integer, Prop::Max> Max{c_};
@@ -134,6 +148,7 @@ class Timer : public Control
 public:
     Timer(Form& form, std::string_view name) : Control(form, name) {}
 
+    // Ticks every Interval milliseconds from the moment it is enabled.
     Property<Boolean, Prop::Enabled> Enabled{c_};
     Property<Long, Prop::Interval> Interval{c_};
 };

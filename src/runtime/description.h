@@ -22,12 +22,12 @@ enum class Kind
     Form
 };
 
+// Horizontal alignment of a caption; the values are Qt's own.
 enum class Alignment
 {
-    NotSet,
-    Left,
-    Right,
-    Center
+    Left = 1,
+    Right = 2,
+    Center = 4
 };
 
 struct FontDescription
@@ -50,7 +50,7 @@ struct ControlDescription
     std::optional<Long> foreColor;
     std::u16string_view caption;
     std::optional<FontDescription> font;
-    Alignment alignment = Alignment::NotSet;
+    Alignment alignment = Alignment::Left;
     bool visible = true;
     bool enabled = true;
     int tabIndex = -1;

@@ -13,13 +13,8 @@ std::string errorDescription(int number)
         return "Out of memory";
     case InvalidPropertyValue:
         return "Invalid property value";
-    case PropertyIsReadOnly:
-        return "Property is read-only";
-    case PropertyNotSupported:
-        return "Object doesn't support this property or method";
-    default:
-        return "Application-defined or object-defined error";
     }
+    return "Application-defined or object-defined error";
 }
 
 void raiseError(int number)

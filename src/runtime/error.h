@@ -14,8 +14,6 @@ enum ErrorNumber
     Overflow = 6,
     OutOfMemory = 7,
     InvalidPropertyValue = 380,
-    PropertyIsReadOnly = 383,
-    PropertyNotSupported = 438,
     ApplicationDefined = 1000,
 };
 

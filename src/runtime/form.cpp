@@ -9,30 +9,16 @@
 #include <QLayout>
 #include <QMenuBar>
 #include <QPixmap>
-#include <QTimer>
 
 #include <algorithm>
-#include <cmath>
 #include <stdexcept>
-#include <thread>
 
 namespace rt::detail {
 
 namespace {
 
-Qt::Alignment toAlignment(Alignment a)
-{
-    switch (a) {
-    case Alignment::Right:
-        return Qt::AlignRight | Qt::AlignTop;
-    case Alignment::Center:
-        return Qt::AlignHCenter | Qt::AlignTop;
-    case Alignment::Left:
-    case Alignment::NotSet:
-        break;
-    }
-    return Qt::AlignLeft | Qt::AlignTop;
-}
+static_assert(int(Alignment::Left) == Qt::AlignLeft && int(Alignment::Right) == Qt::AlignRight &&
+              int(Alignment::Center) == Qt::AlignHCenter);
 
 QString buttonStyle(Long face)
 {
@@ -66,12 +52,12 @@ QWidget* createWidget(ControlObject& c, const ControlDescription& d, QWidget* pa
     case Kind::Label: {
         auto* w = new LabelWidget(c, parent);
         w->setText(toQString(d.caption));
-        w->setAlignment(toAlignment(d.alignment));
+        w->setAlignment(Qt::Alignment(int(d.alignment)) | Qt::AlignTop);
         return w;
     }
     case Kind::CommandButton: {
-        auto* w = new CommandWidget(c, parent);
-        w->setText(toQString(d.caption));
+        auto* w = new QPushButton(toQString(d.caption), parent);
+        QObject::connect(w, &QPushButton::clicked, w, [&c] { c.raise(Event::Click); });
         w->setStyleSheet(buttonStyle(d.backColor.value_or(0xE0E0E0)));
         return w;
     }
@@ -92,19 +78,9 @@ QWidget* createWidget(ControlObject& c, const ControlDescription& d, QWidget* pa
 
 } // namespace
 
-QString toQString(std::u16string_view s)
-{
-    return QString::fromUtf16(s.data(), static_cast<qsizetype>(s.size()));
-}
-
-QColor toColor(Long bgr)
-{
-    return QColor(bgr & 0xFF, (bgr >> 8) & 0xFF, (bgr >> 16) & 0xFF);
-}
-
 void paintBackground(QWidget* w, Long bgr)
 {
-    // Buttons fill with the Button role, everything else with Window.
+    // Fusion fills some controls with the Button role, the rest with Window.
     QPalette p = w->palette();
     p.setColor(QPalette::Window, toColor(bgr));
     p.setColor(QPalette::Button, toColor(bgr));
@@ -116,17 +92,7 @@ void paintText(QWidget* w, Long bgr)
 {
     QPalette p = w->palette();
     p.setColor(QPalette::WindowText, toColor(bgr));
-    p.setColor(QPalette::ButtonText, toColor(bgr));
     w->setPalette(p);
-}
-
-int pixels(Single twips)
-{
-    return static_cast<int>(std::lround(twips / 15.0));
-}
-
-ControlObject::ControlObject(FormObject& f, std::string_view n, Kind k) : form(f), name(n), kind(k)
-{
 }
 
 bool ControlObject::accepts(Event e) const
@@ -153,65 +119,6 @@ void ControlObject::raise(Event e) const
         trap(h);
 }
 
-void ControlObject::timerTick() const
-{
-    if (timerEnabled && interval > 0)
-        raise(Event::Timer);
-}
-
-namespace {
-
-using Clock = std::chrono::steady_clock;
-
-// The toolkit rounds every wait up to a whole millisecond, and the kernel
-// lets a wait end up to a thousandth of its length late: left to them, ticks
-// land up to 2 ms late, and differently each time. So the timer wakes a
-// little early and sleeps the rest of the way to the exact moment.
-Clock::duration earlyWake(Clock::duration wait)
-{
-    return std::chrono::milliseconds(2) + wait / 1000;
-}
-
-// Longer than a wake-up can fall short of its tick when the wait was up to
-// a second; a longer wait wakes once more rather than sleep through it.
-constexpr Clock::duration LongestSleep = std::chrono::milliseconds(5);
-
-void armFor(QTimer& timer, Clock::time_point tick)
-{
-    const auto wait = tick - Clock::now();
-    const auto untilWake =
-        std::chrono::duration_cast<std::chrono::milliseconds>(wait - earlyWake(wait));
-    timer.start(int(std::max<std::int64_t>(0, untilWake.count())));
-}
-
-} // namespace
-
-void ControlObject::updateTimer()
-{
-    if (timerEnabled && interval > 0 && !manualTimers()) {
-        nextTick = Clock::now() + std::chrono::milliseconds(interval);
-        armFor(*timer, nextTick);
-    } else {
-        timer->stop();
-    }
-}
-
-void ControlObject::timerWoke()
-{
-    if (nextTick - Clock::now() > LongestSleep) {
-        armFor(*timer, nextTick);
-        return;
-    }
-    std::this_thread::sleep_until(nextTick);
-    // Ticks keep their spacing from the start, whatever the handlers take; a
-    // tick missed altogether is dropped rather than delivered late.
-    nextTick += std::chrono::milliseconds(interval);
-    if (const auto now = Clock::now(); nextTick < now)
-        nextTick = now + std::chrono::milliseconds(interval);
-    armFor(*timer, nextTick); // before the handler, which may stop or restart it
-    timerTick();
-}
-
 FormObject::FormObject(const FormDescription& d)
     : description(d), self(*this, "Form", Kind::Form), window(std::make_unique<QMainWindow>())
 {
@@ -224,7 +131,6 @@ FormObject::FormObject(const FormDescription& d)
     paintBackground(client, d.backColor);
     window->setCentralWidget(client);
     self.widget = window.get();
-    self.backColor = d.backColor;
 
     for (const MenuDescription& m : d.menu) {
         auto& item =
@@ -237,19 +143,13 @@ FormObject::FormObject(const FormDescription& d)
     std::vector<std::pair<int, QWidget*>> tabOrder;
     for (const ControlDescription& cd : d.controls) {
         auto& c = *controls.emplace_back(std::make_unique<ControlObject>(*this, cd.name, cd.kind));
+        c.design = &cd;
         c.left = cd.left;
         c.top = cd.top;
-        c.width = cd.width;
-        c.height = cd.height;
         c.timerEnabled = cd.kind == Kind::Timer && cd.enabled;
         c.interval = cd.interval;
-        if (cd.kind == Kind::Timer) {
-            c.timer = new QTimer(window.get());
-            c.timer->setTimerType(Qt::PreciseTimer);
-            c.timer->setSingleShot(true);
-            QObject::connect(c.timer, &QTimer::timeout, window.get(), [&c] { c.timerWoke(); });
+        if (cd.kind == Kind::Timer)
             continue;
-        }
         QWidget* w = createWidget(c, cd, client);
         c.widget = w;
         w->setGeometry(pixels(cd.left), pixels(cd.top), pixels(cd.width), pixels(cd.height));

@@ -29,8 +29,8 @@ public:
     Form& operator=(const Form&) = delete;
 
     // The outer size, frame, title bar and menu bar included, read at each use.
-    Property<Single, Prop::Width> Width;
-    Property<Single, Prop::Height> Height;
+    ReadOnly<Single, Prop::OuterWidth> Width;
+    ReadOnly<Single, Prop::OuterHeight> Height;
 
     // Raises Load (once), shows the window and gives the focus to the first
     // control in tab order that takes it.

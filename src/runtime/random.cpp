@@ -1,11 +1,10 @@
 // The random generator: SplitMix64 steps, drawn to 24 bits so that every draw
 // is a Single in [0, 1) and the largest is the largest Single below 1.
 
+#include "form_object.h"
 #include "services.h"
-#include "testing.h"
 
 #include <chrono>
-#include <deque>
 
 namespace rt {
 
@@ -20,73 +19,31 @@ std::uint64_t mix(std::uint64_t z)
     return z ^ (z >> 31);
 }
 
-struct Generator
-{
-    std::uint64_t state = 0x5DEECE66Dull;
-    std::deque<Single> script;
-    bool tracing = false;
-    std::string trace;
-};
-
-Generator& generator()
-{
-    static Generator g;
-    return g;
-}
+std::uint64_t state = 0x5DEECE66Dull;
 
 } // namespace
 
+std::optional<Single> (*detail::randomHook)(char) = nullptr;
+
 void Randomize()
 {
-    Generator& g = generator();
     const auto now = std::chrono::steady_clock::now().time_since_epoch();
     const auto ns = static_cast<std::uint64_t>(
         std::chrono::duration_cast<std::chrono::nanoseconds>(now).count());
     // The old state goes into the new one: equal clock readings never restart
     // a sequence.
-    g.state = mix(g.state + Golden) ^ mix(ns);
-    if (g.tracing)
-        g.trace += 'R';
+    state = mix(state + Golden) ^ mix(ns);
+    if (detail::randomHook)
+        detail::randomHook('R');
 }
 
 Single Rnd()
 {
-    Generator& g = generator();
-    if (g.tracing)
-        g.trace += 'r';
-    if (!g.script.empty()) {
-        const Single r = g.script.front();
-        g.script.pop_front();
-        return r;
-    }
-    g.state += Golden;
-    return static_cast<Single>(mix(g.state) >> 40) * 0x1p-24f;
+    if (detail::randomHook)
+        if (const auto scripted = detail::randomHook('r'))
+            return *scripted;
+    state += Golden;
+    return static_cast<Single>(mix(state) >> 40) * 0x1p-24f;
 }
-
-namespace testing {
-
-void scriptDraws(std::initializer_list<Single> draws)
-{
-    for (Single r : draws)
-        generator().script.push_back(r);
-}
-
-std::size_t scriptedDrawsLeft()
-{
-    return generator().script.size();
-}
-
-void traceRandom(bool on)
-{
-    generator().tracing = on;
-    generator().trace.clear();
-}
-
-std::string randomTrace()
-{
-    return generator().trace;
-}
-
-} // namespace testing
 
 } // namespace rt

@@ -14,26 +14,19 @@ void Randomize();
 // The next draw, a Single in [0, 1).
 Single Rnd();
 
+// The message box's one style: an information icon and an OK button.
 enum MsgBoxStyle
 {
-    vbOKOnly = 0,
-    vbOKCancel = 1,
-    vbYesNo = 4,
-    vbCritical = 16,
-    vbQuestion = 32,
-    vbExclamation = 48,
-    vbInformation = 64,
+    vbInformation = 64
 };
 
+// The message box's one answer.
 enum MsgBoxResult
 {
-    vbOK = 1,
-    vbCancel = 2,
-    vbYes = 6,
-    vbNo = 7
+    vbOK = 1
 };
 
-// A modal message box over the active window; returns the button chosen.
-Integer MsgBox(const String& prompt, Integer buttons, const String& title);
+// A modal information box over the active window; returns vbOK when closed.
+MsgBoxResult MsgBox(const String& prompt, MsgBoxStyle buttons, const String& title);
 
 } // namespace rt

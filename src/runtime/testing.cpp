@@ -4,20 +4,14 @@
 #include "form_object.h"
 
 #include <QMainWindow>
+#include <QTest>
 #include <QWindow>
+
+#include <deque>
 
 namespace rt {
 
 namespace detail {
-
-namespace {
-bool manual = false;
-}
-
-bool manualTimers()
-{
-    return manual;
-}
 
 struct Access
 {
@@ -29,9 +23,46 @@ struct Access
 
 namespace testing {
 
+namespace {
+
+std::function<void(std::string_view, std::chrono::nanoseconds)> probe;
+std::deque<Single> script;
+bool tracing = false;
+std::string trace;
+
+std::optional<Single> scriptedRandom(char call)
+{
+    if (tracing)
+        trace += call;
+    if (call != 'r' || script.empty())
+        return std::nullopt;
+    const Single r = script.front();
+    script.pop_front();
+    return r;
+}
+
+// Inside a test function a run-time error fails the test at once with its
+// message, where the program's box would wait for a click that never comes.
+// Elsewhere (a helper that plays the program) the program's own box shows.
+void failTheTest(const RuntimeError& e)
+{
+    if (!QTest::currentTestFunction())
+        return detail::showError(e);
+    qFatal("Run-time error '%d': %s", e.number, e.description.c_str());
+}
+
+// Linking the hooks is enough: every suite gets the failing report.
+[[maybe_unused]] const bool installed = [] {
+    detail::reportError = failTheTest;
+    detail::randomHook = scriptedRandom;
+    return true;
+}();
+
+} // namespace
+
 void setManualTimers(bool on)
 {
-    detail::manual = on;
+    detail::manualTimers = on;
 }
 
 void fireTick(const Timer& timer)
@@ -43,6 +74,37 @@ bool isRunning(const Timer& timer)
 {
     const detail::ControlObject& c = detail::Access::object(timer);
     return c.timerEnabled && c.interval > 0;
+}
+
+void setTickProbe(std::function<void(std::string_view, std::chrono::nanoseconds)> p)
+{
+    probe = std::move(p);
+    detail::tickProbe = nullptr;
+    if (probe)
+        detail::tickProbe = [](std::string_view timer, std::int64_t spent) {
+            probe(timer, std::chrono::nanoseconds(spent));
+        };
+}
+
+void scriptDraws(std::initializer_list<Single> draws)
+{
+    script.insert(script.end(), draws);
+}
+
+std::size_t scriptedDrawsLeft()
+{
+    return script.size();
+}
+
+void traceRandom(bool on)
+{
+    tracing = on;
+    trace.clear();
+}
+
+std::string randomTrace()
+{
+    return trace;
 }
 
 QWidget* widget(const Form& form)

@@ -4,9 +4,13 @@
 // draws, and reach the widgets behind the handles.
 
 #include "controls.h"
+#include "convert.h"
 
+#include <chrono>
+#include <functional>
 #include <initializer_list>
 #include <string>
+#include <string_view>
 
 class QWidget;
 class QWindow;
@@ -22,6 +26,11 @@ void setManualTimers(bool on);
 // One tick, delivered exactly as the event loop delivers it.
 void fireTick(const Timer& timer);
 bool isRunning(const Timer& timer);
+// For the benchmarks: after the timer code of every real tick, before the
+// handler runs, `probe` gets the timer's name and the time the window's
+// thread spent in that code. An empty function removes it.
+void setTickProbe(
+    std::function<void(std::string_view timer, std::chrono::nanoseconds spent)> probe);
 
 // The next draws return these values, in order, before the generator resumes.
 void scriptDraws(std::initializer_list<Single> draws);
@@ -29,6 +38,13 @@ std::size_t scriptedDrawsLeft();
 // Records 'R' for every reseed and 'r' for every draw.
 void traceRandom(bool on);
 std::string randomTrace();
+
+// The runtime's own conversions, to compare with what Qt shows.
+using detail::pixels;
+using detail::toColor;
+using detail::toQString;
+using detail::toString;
+using detail::twips;
 
 QWidget* widget(const Form& form);
 QWidget* widget(const Control& control);

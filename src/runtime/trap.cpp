@@ -19,12 +19,7 @@ bool ending = false;
     // Nothing runs after an error: no handler, not even one a timer raises
     // beneath the message box.
     ending = true;
-    QMessageBox box(QMessageBox::Critical, QApplication::applicationName(),
-                    QStringLiteral("Run-time error '%1':\n\n%2")
-                        .arg(e.number)
-                        .arg(QString::fromStdString(e.description)),
-                    QMessageBox::Ok, QApplication::activeWindow());
-    box.exec();
+    reportError(e);
     std::fflush(nullptr);
     std::_Exit(ExitRuntimeError);
 }
@@ -43,6 +38,18 @@ template <class F> auto guarded(const F& f) -> decltype(f())
 }
 
 } // namespace
+
+void showError(const RuntimeError& e)
+{
+    QMessageBox box(QMessageBox::Critical, QApplication::applicationName(),
+                    QStringLiteral("Run-time error '%1':\n\n%2")
+                        .arg(e.number)
+                        .arg(QString::fromStdString(e.description)),
+                    QMessageBox::Ok, QApplication::activeWindow());
+    box.exec();
+}
+
+void (*reportError)(const RuntimeError&) = showError;
 
 void trap(const std::function<void()>& handler)
 {

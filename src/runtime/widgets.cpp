@@ -1,31 +1,8 @@
 #include "widgets.h"
 
 #include <QKeyEvent>
-#include <QMouseEvent>
 
 namespace rt::detail {
-
-void ClickTracker::press(QMouseEvent* e)
-{
-    e->accept();
-    if (e->button() == Qt::LeftButton)
-        pressed_ = true;
-}
-
-bool ClickTracker::release(QMouseEvent* e, const QRect& area)
-{
-    e->accept();
-    if (e->button() != Qt::LeftButton)
-        return false;
-    const bool clicked = pressed_ && area.contains(e->position().toPoint());
-    pressed_ = false;
-    return clicked;
-}
-
-CommandWidget::CommandWidget(ControlObject& c, QWidget* parent) : QPushButton(parent)
-{
-    connect(this, &QPushButton::clicked, this, [&c] { c.raise(Event::Click); });
-}
 
 OptionWidget::OptionWidget(ControlObject& c, QWidget* parent) : QRadioButton(parent)
 {
@@ -33,18 +10,6 @@ OptionWidget::OptionWidget(ControlObject& c, QWidget* parent) : QRadioButton(par
         if (on)
             c.raise(Event::Click);
     });
-}
-
-void OptionWidget::setSelected(bool on)
-{
-    if (on) {
-        setChecked(true);
-        return;
-    }
-    // An exclusive group refuses to clear its selected button.
-    setAutoExclusive(false);
-    setChecked(false);
-    setAutoExclusive(true);
 }
 
 bool OptionWidget::hitButton(const QPoint& pos) const

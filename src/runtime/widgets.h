@@ -7,59 +7,51 @@
 
 #include <QLabel>
 #include <QMainWindow>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
 
 namespace rt::detail {
 
-// Click is a left press and release on the same control. Clicks are taken
-// whether or not a handler is bound, so they never fall through to the window.
-class ClickTracker
-{
-public:
-    void press(QMouseEvent* e);
-    bool release(QMouseEvent* e, const QRect& area);
-
-private:
-    bool pressed_ = false;
-};
-
 // The window's client area and the labels raise Click themselves; Qt's
-// labels let clicks through to their parent.
+// labels let clicks through to their parent. Click is a left press and
+// release on the same control. Clicks are taken whether or not a handler is
+// bound, so they never fall through to the window.
 template <class Base> class ClickingWidget : public Base
 {
 public:
     ClickingWidget(ControlObject& c, QWidget* parent) : Base(parent), c_(c) {}
 
 protected:
-    void mousePressEvent(QMouseEvent* e) override { click_.press(e); }
+    void mousePressEvent(QMouseEvent* e) override
+    {
+        e->accept();
+        pressed_ = pressed_ || e->button() == Qt::LeftButton;
+    }
     void mouseReleaseEvent(QMouseEvent* e) override
     {
-        if (click_.release(e, this->rect()))
+        e->accept();
+        if (e->button() != Qt::LeftButton)
+            return;
+        const bool clicked = pressed_ && this->rect().contains(e->position().toPoint());
+        pressed_ = false;
+        if (clicked)
             c_.raise(Event::Click);
     }
 
 private:
     ControlObject& c_;
-    ClickTracker click_;
+    bool pressed_ = false;
 };
 
 using ClientArea = ClickingWidget<QWidget>;
 using LabelWidget = ClickingWidget<QLabel>;
 
-class CommandWidget : public QPushButton
-{
-public:
-    CommandWidget(ControlObject& c, QWidget* parent);
-};
-
 class OptionWidget : public QRadioButton
 {
 public:
     OptionWidget(ControlObject& c, QWidget* parent);
-
-    void setSelected(bool on);
 
 protected:
     // The whole rectangle reacts, not only the circle and the text.

@@ -39,10 +39,16 @@ public:
     rt::String EnteredSeq;
     rt::Boolean RandomMode = rt::False;
 
+    // "Фиксированно": the indicator flashes on the Start button's cell.
     rt::OptionButton Option1{*this, "Option1"};
+    // "Случайно": the indicator flashes at a new random spot each time.
     rt::OptionButton Option2{*this, "Option2"};
+    // The speed caption, "Таймер - " and the milliseconds per colour.
     rt::Label Label11{*this, "Label11"};
+    // The speed: milliseconds per colour, 50 to 1000.
     rt::HScrollBar HScroll1{*this, "HScroll1"};
+    // The eight coloured squares the player clicks to answer; Label n
+    // stands for the digit n.
     rt::Label Label1{*this, "Label1"};
     rt::Label Label2{*this, "Label2"};
     rt::Label Label3{*this, "Label3"};
@@ -51,10 +57,15 @@ public:
     rt::Label Label6{*this, "Label6"};
     rt::Label Label7{*this, "Label7"};
     rt::Label Label8{*this, "Label8"};
+    // "Старт": starts a round; hidden until the round is over.
     rt::CommandButton Command1{*this, "Command1"};
+    // The indicator: shows the sequence's colours one at a time.
     rt::Label Label10{*this, "Label10"};
+    // The verdict: "Правильно" in green or "Ошибка" in red.
     rt::Label Label9{*this, "Label9"};
+    // Paces the presentation: one colour per tick.
     rt::Timer Timer1{*this, "Timer1"};
+    // How long the verdict stays: one second.
     rt::Timer Timer2{*this, "Timer2"};
 
     // Square n (1 to 8) stands for the digit n.
@@ -77,5 +88,6 @@ private:
     void HScroll1_Scroll();
     void Option1_Click();
     void Option2_Click();
+    // The menu item "Разработчик": the author credit.
     void mk_Click();
 };

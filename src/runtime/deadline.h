@@ -1,0 +1,19 @@
+#pragma once
+
+// The ticks of a running timer fall on a grid, origin + k * interval, so that
+// they keep their spacing from the start whatever the handlers take.
+
+#include <cstdint>
+
+namespace rt::detail {
+
+// The first tick of the grid after `now` (k >= 1): ticks that `now` has
+// already passed are dropped, never delivered late.
+constexpr std::int64_t nextTick(std::int64_t origin, std::int64_t interval, std::int64_t now)
+{
+    if (now < origin + interval)
+        return origin + interval;
+    return origin + ((now - origin) / interval + 1) * interval;
+}
+
+} // namespace rt::detail
