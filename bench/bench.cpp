@@ -17,6 +17,7 @@
 #include <QEventLoop>
 #include <QMainWindow>
 #include <QMenuBar>
+#include <QPushButton>
 #include <QTest>
 #include <QTimer>
 #include <QWindow>
@@ -112,21 +113,14 @@ QPoint bareSpot(const Form1& form)
     return {30, rt::testing::widget(form)->height() - 30};
 }
 
-// A press, a release, or (QEvent::None) both.
-void mouse(const Form1& form, QEvent::Type type, QPoint at)
+void mouse(const Form1& form, QTest::MouseAction action, QPoint at)
 {
-    QWindow* window = rt::testing::windowHandle(form);
-    if (type == QEvent::MouseButtonPress)
-        QTest::mousePress(window, Qt::LeftButton, {}, at);
-    else if (type == QEvent::MouseButtonRelease)
-        QTest::mouseRelease(window, Qt::LeftButton, {}, at);
-    else
-        QTest::mouseClick(window, Qt::LeftButton, {}, at);
+    QTest::mouseEvent(action, rt::testing::windowHandle(form), Qt::LeftButton, {}, at);
 }
 
 void click(const Form1& form, const rt::Control& c)
 {
-    mouse(form, QEvent::None, centreOf(form, c));
+    mouse(form, QTest::MouseClick, centreOf(form, c));
 }
 
 // Draws that give square `pick` (1 to 8): Pick = Int(r * 8 + 1).
@@ -160,7 +154,7 @@ struct Stamps : QObject
 
 // N ticks of the real Timer1, each taken at the frame that shows the
 // indicator's new colour (alternating squares make every tick a visible
-// change), from the moment the Start handler enables the timer.
+// change), from the moment the Start handler has enabled the timer.
 int runTicks(int interval, int n)
 {
     auto form = openForm();
@@ -184,12 +178,14 @@ int runTicks(int interval, int n)
     form->SeqLength = rt::Integer(n - 1); // Start adds one
     for (int k = 0; k < n; ++k)
         rt::testing::scriptDraws({drawFor(k % 2 ? 3 : 1)});
+    // Connected after the runtime: runs once the Start handler has started the timer.
+    auto* start = static_cast<QPushButton*>(rt::testing::widget(form->Command1));
+    QObject::connect(start, &QPushButton::clicked, [&] { started = nowNs(); });
     const QPoint at = centreOf(*form, form->Command1);
-    mouse(*form, QEvent::MouseButtonPress, at);
+    mouse(*form, QTest::MousePress, at);
     spin(20);
     handled.at.clear();
-    started = nowNs(); // the handler enables the timer inside this release
-    mouse(*form, QEvent::MouseButtonRelease, at);
+    mouse(*form, QTest::MouseRelease, at);
     spin(interval * (n + 5) + 3000, [&] { return int(frames.size()) >= n; });
     if (int(frames.size()) < n || int(handled.at.size()) < n) {
         std::fprintf(stderr, "bench: %zu of %d ticks were painted\n", frames.size(), n);
@@ -306,11 +302,11 @@ int runVerdict(int rounds)
         click(*form, form->Square(rt::Integer(picks[1])));
         const int last = round % 2 ? picks[0] % 8 + 1 : picks[2];
         const QPoint at = centreOf(*form, form->Square(rt::Integer(last)));
-        mouse(*form, QEvent::MouseButtonPress, at);
+        mouse(*form, QTest::MousePress, at);
         spin(10);
         painted = 0;
         released = nowNs();
-        mouse(*form, QEvent::MouseButtonRelease, at);
+        mouse(*form, QTest::MouseRelease, at);
         spin(2000, [&] { return painted != 0; });
         if (!painted || !rt::testing::isRunning(form->Timer2)) {
             std::fprintf(stderr, "bench: round %d showed no verdict\n", round + 1);
@@ -418,7 +414,7 @@ int runSoak(int seconds, unsigned seed)
             const auto k = std::size_t(form->ClickCount.value());
             const int digit = k < seq.size() ? seq[k] - u'0' : 1;
             if (chance(100))
-                mouse(*form, QEvent::None, bareSpot(*form));
+                mouse(*form, QTest::MouseClick, bareSpot(*form));
             else
                 click(*form, form->Square(rt::Integer(chance(20) ? digit % 8 + 1 : digit)));
         }
