@@ -39,6 +39,16 @@ using bench::ms;
 using bench::nowNs;
 using Samples = std::vector<double>;
 
+double median(const Samples& v)
+{
+    return bench::quantile(v, 0.5);
+}
+
+double p99(const Samples& v)
+{
+    return bench::quantile(v, 0.99);
+}
+
 // One row of the table: figure, what was measured, target, verdict.
 void row(const std::string& figure, const char* target, bool met, const char* format, ...)
 {
@@ -54,14 +64,12 @@ void row(const std::string& figure, const char* target, bool met, const char* fo
     std::fflush(stdout);
 }
 
-double median(const Samples& v)
+// A row of the median, p99 and largest of the samples.
+void row(const std::string& figure, const char* target, bool met, const Samples& v,
+         int decimals = 2)
 {
-    return bench::quantile(v, 0.5);
-}
-
-double p99(const Samples& v)
-{
-    return bench::quantile(v, 0.99);
+    row(figure, target, met, "med %.*f p99 %.*f max %.*f", decimals, median(v), decimals, p99(v),
+        decimals, bench::maximum(v));
 }
 
 // --- in the window ----------------------------------------------------------
@@ -200,11 +208,9 @@ int runTicks(int interval, int n)
     row("ticks " + std::to_string(interval) + " ms x " + std::to_string(n), "p99, drift <= 1",
         p99(deviation) <= 1 && std::abs(drift) <= 1, "dev med %.2f p99 %.2f max %.2f, drift %+.2f",
         median(deviation), p99(deviation), bench::maximum(deviation), drift);
-    row("  its handler late (ms)", "(where)", true, "med %.2f p99 %.2f max %.2f", median(late),
-        p99(late), bench::maximum(late));
+    row("  its handler late (ms)", "(where)", true, late);
     row("  in the timer code per tick (ms)", "max < 0.1", bench::maximum(inTimerCode) < 0.1,
-        "med %.3f p99 %.3f max %.3f", median(inTimerCode), p99(inTimerCode),
-        bench::maximum(inTimerCode));
+        inTimerCode, 3);
     return 0;
 }
 
@@ -267,11 +273,8 @@ int runClicks(int count)
     const Samples presenting = clickDelays(*form, count);
     if (!rt::testing::isRunning(form->Timer1))
         return 1;
-    row("click handled, idle (ms)", "(reference)", true, "med %.2f p99 %.2f max %.2f", median(idle),
-        p99(idle), bench::maximum(idle));
-    row("click handled, presenting 50 ms", "p99 <= idle", p99(presenting) <= p99(idle),
-        "med %.2f p99 %.2f max %.2f", median(presenting), p99(presenting),
-        bench::maximum(presenting));
+    row("click handled, idle (ms)", "(reference)", true, idle);
+    row("click handled, presenting 50 ms", "p99 <= idle", p99(presenting) <= p99(idle), presenting);
     return 0;
 }
 
@@ -317,8 +320,7 @@ int runVerdict(int rounds)
         rt::testing::fireTick(form->Timer2); // the verdict's second is not what is timed
         spin(10);
     }
-    row("click to verdict on screen (ms)", "< 16.7", p99(latency) < 16.7,
-        "med %.2f p99 %.2f max %.2f", median(latency), p99(latency), bench::maximum(latency));
+    row("click to verdict on screen (ms)", "< 16.7", p99(latency) < 16.7, latency);
     return 0;
 }
 
