@@ -15,6 +15,7 @@
 #include <chrono>
 #include <memory>
 #include <thread>
+#include <vector>
 
 class TestTimers : public QObject
 {
@@ -79,6 +80,22 @@ private slots:
         const int stoppedAt = ticks();
         QTest::qWait(50);
         QCOMPARE(ticks(), stoppedAt);
+    }
+
+    void theProbeHearsEachTickBeforeItsHandler()
+    {
+        std::vector<int> seen; // the tick count at each call
+        rt::testing::setTickProbe([&](std::string_view timer, std::chrono::nanoseconds spent) {
+            if (timer == "Timer1" && spent.count() >= 0)
+                seen.push_back(ticks());
+        });
+        present(10);
+        QTRY_VERIFY_WITH_TIMEOUT(ticks() >= 3, 20000);
+        rt::testing::setTickProbe({});
+        const int heard = int(seen.size());
+        QVERIFY(heard >= 3);
+        for (int i = 0; i < heard; ++i)
+            QCOMPARE(seen[std::size_t(i)], i);
     }
 
     void ticksMissedWhileBusyAreDropped()

@@ -20,7 +20,6 @@ enum ErrorNumber
 // Exit statuses of the process.
 enum ExitStatus
 {
-    ExitOk = 0,
     ExitRuntimeError = 1,
     ExitNoDisplay = 2
 };

@@ -100,17 +100,13 @@ bool ControlObject::accepts(Event e) const
     switch (kind) {
     case Kind::Form:
         return e == Event::Load || e == Event::Click;
-    case Kind::Label:
-    case Kind::CommandButton:
-    case Kind::OptionButton:
-    case Kind::Menu:
-        return e == Event::Click;
     case Kind::HScrollBar:
         return e == Event::Change || e == Event::Scroll;
     case Kind::Timer:
         return e == Event::Timer;
+    default: // labels, buttons, the menu
+        return e == Event::Click;
     }
-    return false;
 }
 
 void ControlObject::raise(Event e) const

@@ -1,7 +1,11 @@
 #pragma once
 
-// Hooks for the test suites: fire timer ticks by hand, script the random
-// draws, and reach the widgets behind the handles.
+// Hooks for the test suites and the benchmarks (library tevalin_testing):
+// fire timer ticks by hand, script the random draws, reach the widgets behind
+// the handles, probe the timer code. Linking them also changes how a run-time
+// error is reported: inside a Qt Test function it fails the test at once with
+// its message; elsewhere (a helper that plays the real program) the program's
+// own error box shows and the process ends with status 1.
 
 #include "controls.h"
 #include "convert.h"
