@@ -1,13 +1,11 @@
-// Speed and placement: the state after load and the player's hands on the
-// scroll bar and the option buttons.
+// Speed and placement: the player's keys and mouse on the scroll bar and the
+// option buttons, between rounds and during one.
 
 #include "fixture.h"
 
 #include <QApplication>
-#include <QScrollBar>
-#include <QStyle>
-#include <QStyleOptionSlider>
 
+using fixture::Phase;
 using rt::False;
 using rt::True;
 
@@ -17,23 +15,23 @@ class TestSettings : public QObject
 
     std::unique_ptr<Form1> form;
 
-    QScrollBar* scrollBar() const
+    QScrollBar* bar() const
     {
         return static_cast<QScrollBar*>(rt::testing::widget(form->HScroll1));
     }
 
-    // Client-area pixels of one part of the scroll bar.
-    QRect partOf(QStyle::SubControl part) const
+    // A part of the scroll bar in client pixels.
+    QRect part(QStyle::SubControl sc) const
     {
-        QScrollBar* sb = scrollBar();
-        const QRect r = fixture::scrollBarPart(sb, part);
-        return r.translated(sb->pos());
+        return fixture::scrollBarPart(bar(), sc).translated(bar()->pos());
     }
 
     QPoint inWindow(QPoint client) const
     {
         return fixture::clientArea(*form)->mapTo(rt::testing::widget(*form), client);
     }
+
+    void key(Qt::Key k) { QTest::keyClick(rt::testing::windowHandle(*form), k); }
 
     void expectSpeed(int ms)
     {
@@ -44,109 +42,105 @@ class TestSettings : public QObject
 
 private slots:
     void init() { form = fixture::openForm(); }
-    void cleanup() { form.reset(); }
-
-    void loadLeavesHalfASecondAndFixedPlacement()
+    void cleanup()
     {
-        QCOMPARE(form->HScroll1.Min, rt::Integer(50));
-        QCOMPARE(form->HScroll1.Max, rt::Integer(1000));
-        QCOMPARE(form->HScroll1.SmallChange, rt::Integer(10));
-        QCOMPARE(form->HScroll1.LargeChange, rt::Integer(50));
+        form.reset();
+        QCOMPARE(fixture::drawsLeftOver(), std::size_t(0));
+    }
+
+    void loadSelectsFixedPlacementAtHalfASecond()
+    {
         expectSpeed(500);
-        QVERIFY(form->Option1.Value == True);
-        QVERIFY(form->Option2.Value == False);
+        QVERIFY(form->Option1.Value == True && form->Option2.Value == False);
         QCOMPARE(form->RandomMode, False);
-        QVERIFY(!rt::testing::isRunning(form->Timer1));
+        QCOMPARE(QApplication::focusWidget(), bar());
     }
 
-    void keysMoveTheSpeedWithinItsRange_data()
+    void keys_data()
     {
-        QTest::addColumn<QList<int>>("keys");
-        QTest::addColumn<int>("speed");
-        QTest::newRow("right") << QList<int>{Qt::Key_Right} << 510;
-        QTest::newRow("left") << QList<int>{Qt::Key_Left} << 490;
-        QTest::newRow("page down") << QList<int>{Qt::Key_PageDown} << 550;
-        QTest::newRow("page up") << QList<int>{Qt::Key_PageUp} << 450;
-        QTest::newRow("home") << QList<int>{Qt::Key_Home} << 50;
-        QTest::newRow("end") << QList<int>{Qt::Key_End} << 1000;
-        QTest::newRow("left past the start")
-            << QList<int>{Qt::Key_Home, Qt::Key_Left, Qt::Key_PageUp} << 50;
-        QTest::newRow("right past the end")
-            << QList<int>{Qt::Key_End, Qt::Key_Right, Qt::Key_PageDown} << 1000;
-        QTest::newRow("back from the end") << QList<int>{Qt::Key_End, Qt::Key_Left} << 990;
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("from");
+        QTest::addColumn<int>("to");
+        QTest::newRow("right") << int(Qt::Key_Right) << 500 << 510;
+        QTest::newRow("down") << int(Qt::Key_Down) << 500 << 510;
+        QTest::newRow("left") << int(Qt::Key_Left) << 500 << 490;
+        QTest::newRow("up") << int(Qt::Key_Up) << 500 << 490;
+        QTest::newRow("page down") << int(Qt::Key_PageDown) << 500 << 550;
+        QTest::newRow("page up") << int(Qt::Key_PageUp) << 500 << 450;
+        QTest::newRow("home") << int(Qt::Key_Home) << 500 << 50;
+        QTest::newRow("end") << int(Qt::Key_End) << 500 << 1000;
+        QTest::newRow("left at the start") << int(Qt::Key_Left) << 50 << 50;
+        QTest::newRow("page up near the start") << int(Qt::Key_PageUp) << 60 << 50;
+        QTest::newRow("right at the end") << int(Qt::Key_Right) << 1000 << 1000;
+        QTest::newRow("page down near the end") << int(Qt::Key_PageDown) << 980 << 1000;
+        QTest::newRow("left from the end") << int(Qt::Key_Left) << 1000 << 990;
     }
-    void keysMoveTheSpeedWithinItsRange()
+    void keys()
     {
-        QFETCH(QList<int>, keys);
-        QFETCH(int, speed);
-        for (int key : keys)
-            QTest::keyClick(rt::testing::windowHandle(*form), Qt::Key(key));
-        expectSpeed(speed);
+        QFETCH(int, key);
+        QFETCH(int, from);
+        QFETCH(int, to);
+        form->HScroll1.Value = from;
+        expectSpeed(from);
+        this->key(Qt::Key(key));
+        expectSpeed(to);
     }
 
-    void mouseOnArrowsAndTroughMovesTheSpeed_data()
+    void mouse_data()
     {
         QTest::addColumn<int>("part");
-        QTest::addColumn<bool>("beforeThumb");
-        QTest::addColumn<int>("speed");
-        QTest::newRow("left arrow") << int(QStyle::SC_ScrollBarSubLine) << false << 490;
-        QTest::newRow("right arrow") << int(QStyle::SC_ScrollBarAddLine) << false << 510;
-        QTest::newRow("trough left of the thumb") << int(QStyle::SC_ScrollBarGroove) << true << 450;
-        QTest::newRow("trough right of the thumb")
-            << int(QStyle::SC_ScrollBarGroove) << false << 550;
+        QTest::addColumn<int>("side"); // in the trough: left (-1) or right (1) of the thumb
+        QTest::addColumn<int>("to");
+        QTest::newRow("left arrow") << int(QStyle::SC_ScrollBarSubLine) << 0 << 490;
+        QTest::newRow("right arrow") << int(QStyle::SC_ScrollBarAddLine) << 0 << 510;
+        QTest::newRow("trough, left") << int(QStyle::SC_ScrollBarGroove) << -1 << 450;
+        QTest::newRow("trough, right") << int(QStyle::SC_ScrollBarGroove) << 1 << 550;
     }
-    void mouseOnArrowsAndTroughMovesTheSpeed()
+    void mouse()
     {
         QFETCH(int, part);
-        QFETCH(bool, beforeThumb);
-        QFETCH(int, speed);
-        QPoint at = partOf(QStyle::SubControl(part)).center();
-        if (part == QStyle::SC_ScrollBarGroove) {
-            const QRect thumb = partOf(QStyle::SC_ScrollBarSlider);
-            at = QPoint(beforeThumb ? thumb.left() - 4 : thumb.right() + 4, thumb.center().y());
+        QFETCH(int, side);
+        QFETCH(int, to);
+        QPoint at = this->part(QStyle::SubControl(part)).center();
+        if (side != 0) {
+            const QRect thumb = this->part(QStyle::SC_ScrollBarSlider);
+            at = QPoint(side < 0 ? thumb.left() - 4 : thumb.right() + 4, thumb.center().y());
         }
         QTest::mouseClick(rt::testing::windowHandle(*form), Qt::LeftButton, {}, inWindow(at));
-        expectSpeed(speed);
+        expectSpeed(to);
     }
 
     void captionAndIntervalFollowTheDraggedThumb()
     {
         QWindow* window = rt::testing::windowHandle(*form);
-        const QRect thumb = partOf(QStyle::SC_ScrollBarSlider);
-        QPoint at = thumb.center();
+        QPoint at = part(QStyle::SC_ScrollBarSlider).center();
         QTest::mousePress(window, Qt::LeftButton, {}, inWindow(at));
         int last = 500;
-        for (int step = 0; step < 6; ++step) {
+        for (int step = 0; step < 4; ++step) {
             at += QPoint(8, 0);
             QTest::mouseMove(window, inWindow(at));
-            const int position = scrollBar()->sliderPosition();
-            QVERIFY(position > last);
-            last = position;
-            expectSpeed(position);
+            QVERIFY(bar()->sliderPosition() > last);
+            last = bar()->sliderPosition();
+            QCOMPARE(fixture::text(form->Label11.Caption), QStringLiteral("Таймер - %1").arg(last));
+            QCOMPARE(rt::Long(form->Timer1.Interval), rt::Long(last));
         }
         QTest::mouseRelease(window, Qt::LeftButton, {}, inWindow(at));
         expectSpeed(last);
-        QCOMPARE(scrollBar()->value(), last);
     }
 
-    void optionsSetTheModeAndNothingElse()
+    void fixedPlacementIsChosenAgain()
     {
         fixture::clickControl(*form, form->Option2);
-        QCOMPARE(form->RandomMode, True);
-        QVERIFY(form->Option1.Value == False);
         fixture::clickControl(*form, form->Option1);
         QCOMPARE(form->RandomMode, False);
-        QVERIFY(form->Option2.Value == False);
+        QVERIFY(form->Option1.Value == True && form->Option2.Value == False);
         expectSpeed(500);
-        QVERIFY(form->Option1.Visible == True && form->HScroll1.Visible == True);
     }
 
-    void speedChangedDuringAFixedPresentationAppliesToTheRemainingTicks()
+    void speedChangedDuringAFixedPresentationAppliesAtOnce()
     {
-        form->SeqLength = 4;
-        fixture::clickControl(*form, form->Command1);
-        rt::testing::fireTick(form->Timer1);
-        const QPoint leftArrow = partOf(QStyle::SC_ScrollBarSubLine).center();
+        fixture::bringTo(*form, Phase::Presenting, QStringLiteral("1234"));
+        const QPoint leftArrow = part(QStyle::SC_ScrollBarSubLine).center();
         QTest::mouseClick(rt::testing::windowHandle(*form), Qt::LeftButton, {},
                           inWindow(leftArrow));
         expectSpeed(490);
@@ -154,14 +148,12 @@ private slots:
         fixture::presentAll(*form);
     }
 
-    void selectingRandomMidPresentationSendsTheNextColoursToRandomSpots()
+    void randomChosenMidPresentationSendsTheNextColourElsewhere()
     {
-        rt::testing::scriptDraws({0.1f, 0.2f, 0.9f, 0.9f});
-        form->SeqLength = 1;
-        fixture::clickControl(*form, form->Command1);
-        rt::testing::fireTick(form->Timer1);
-        QCOMPARE(rt::Single(form->Label10.Left), 6960.0f);
+        fixture::bringTo(*form, Phase::Presenting, QStringLiteral("12"));
+        QCOMPARE(rt::testing::widget(form->Label10)->geometry(), fixture::StartCell);
         fixture::clickControl(*form, form->Option2);
+        rt::testing::scriptDraws({0.9f, 0.9f});
         rt::testing::fireTick(form->Timer1);
         QVERIFY(rt::Single(form->Label10.Left) > 10000.0f);
         QVERIFY(form->HScroll1.Visible == True); // Start did not hide the settings
@@ -169,18 +161,16 @@ private slots:
         QVERIFY(form->Option2.Value == True);
     }
 
-    void settingsAreHiddenDuringARandomPresentation()
+    void settingsAreAwayDuringARandomPresentation()
     {
         fixture::clickControl(*form, form->Option2);
         fixture::clickControl(*form, form->Command1);
-        QVERIFY(form->HScroll1.Visible == False);
-        // Keys have nowhere to go: the speed stays.
-        QTest::keyClick(rt::testing::windowHandle(*form), Qt::Key_Home);
+        key(Qt::Key_Home); // nowhere to go
         expectSpeed(500);
         fixture::presentAll(*form);
-        QVERIFY(form->HScroll1.Visible == True);
-        QCOMPARE(QApplication::focusWidget(), scrollBar()); // and the keys work again
-        QVERIFY(form->Option2.Value == True);
+        QCOMPARE(QApplication::focusWidget(), bar()); // the keys work again
+        key(Qt::Key_Home);
+        expectSpeed(50);
         QCOMPARE(form->RandomMode, True);
     }
 };

@@ -1,8 +1,10 @@
 #ifndef Q_MOC_RUN
 #include "runtime/error.h"
+#include "runtime/services.h"
 #include "runtime/types.h"
 #endif
 
+#include <QSet>
 #include <QTest>
 
 using namespace rt;
@@ -58,6 +60,7 @@ private slots:
         QCOMPARE(errorOf([] { Integer(32768); }), int(Overflow));
         QCOMPARE(errorOf([] { Integer(-32769); }), int(Overflow));
         QCOMPARE(errorOf([] { -Integer(-32768); }), int(Overflow));
+        QCOMPARE(Int(-0.5), -1.0);
     }
 
     void comparisonIsSigned()
@@ -93,19 +96,25 @@ private slots:
             QCOMPARE(r.value(), expected);
     }
 
-    void intRoundsDown()
-    {
-        QCOMPARE(Int(7.999), 7.0);
-        QCOMPARE(Int(-0.5), -1.0);
-        QCOMPARE(Int(3.0), 3.0);
-    }
-
     void joiningAnIntegerGivesItsDigits()
     {
         QVERIFY((String(u"Таймер - ") & Integer(500)) == String(u"Таймер - 500"));
         QVERIFY((String(u"") & Integer(-12)) == String(u"-12"));
         QVERIFY((String(u"12") & String(u"3")) == String(u"123"));
         QVERIFY(String(u"525") != String(u"552"));
+    }
+
+    // Reseeds closer together than any clock tick still give new draws.
+    void reseedingNeverRepeatsTheDraws()
+    {
+        QSet<float> draws;
+        for (int i = 0; i < 1000; ++i) {
+            Randomize();
+            draws.insert(Rnd());
+        }
+        QVERIFY(draws.size() > 990);
+        for (float r : draws)
+            QVERIFY(r >= 0.0f && r < 1.0f);
     }
 };
 
