@@ -11,13 +11,12 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QRegularExpression>
 #include <QTimer>
 
 #include <cstdio>
 #include <functional>
-#include <map>
 #include <string>
-#include <vector>
 
 namespace {
 
@@ -32,9 +31,9 @@ void say(const QString& line)
 class FaultyForm : public Form1
 {
 public:
-    void breakHandler(const std::string& name)
+    void breakHandler(const QString& name)
     {
-        faulty_ = name;
+        faulty_ = name.toStdString();
         const Handler<FaultyForm> broken[] = {{faulty_, &FaultyForm::Faulty}};
         bind(std::span<const Handler<FaultyForm>>(broken));
     }
@@ -52,38 +51,13 @@ private:
     std::string faulty_;
 };
 
-// Steps that wait for a condition and then act, checked every 5 ms.
-struct Script
-{
-    std::vector<std::pair<std::function<bool()>, std::function<void()>>> steps;
-    std::size_t next = 0;
-    QTimer poll;
-
-    Script()
-    {
-        QObject::connect(&poll, &QTimer::timeout, &poll, [this] {
-            if (next < steps.size() && steps[next].first())
-                steps[next++].second();
-        });
-        poll.start(5);
-    }
-    void then(std::function<bool()> ready, std::function<void()> act)
-    {
-        steps.emplace_back(std::move(ready), std::move(act));
-    }
-    void now(std::function<void()> act)
-    {
-        then([] { return true; }, std::move(act));
-    }
-};
-
 QString snapshot(const Form1& f)
 {
-    return QStringLiteral("%1 %2 %3 %4 %5")
+    return QStringLiteral("%1 %2 %3 %4")
         .arg(int(fixture::phaseOf(f)))
         .arg(f.TickCount.value())
         .arg(f.SeqLength.value())
-        .arg(fixture::text(f.ShownSeq), fixture::text(f.Label11.Caption));
+        .arg(fixture::text(f.ShownSeq));
 }
 
 // Reports the error box, waits to see whether anything runs beneath it, and
@@ -107,6 +81,66 @@ void watchForErrorBox(const Form1& form)
     watch->start(5);
 }
 
+// A player's moves, each waiting for the game as a player watches it.
+void play(FaultyForm& f, const QString& mode, const QString& what)
+{
+    const auto waitUntil = [](const std::function<bool()>& ready) {
+        if (!QTest::qWaitFor(ready))
+            say(QStringLiteral("the game never got there"));
+    };
+    const auto waitFor = [&](fixture::Phase p) {
+        waitUntil([&f, p] { return fixture::phaseOf(f) == p; });
+    };
+    const auto close = [&f, what] {
+        say(QStringLiteral("reached ") + what);
+        rt::testing::windowHandle(f)->close(); // as the window manager's close button does
+    };
+    // The fastest speed first, as a player who slides the bar to the left.
+    QTest::keyClick(rt::testing::widget(f.HScroll1), Qt::Key_Home);
+    if (mode == QLatin1String("error") && what != QLatin1String("Timer2_Timer"))
+        f.breakHandler(what);
+    if (what != QLatin1String("idle") && what.contains(QRegularExpression("^[pavc]|Timer|Command")))
+        fixture::clickControl(f, f.Command1);
+    if (what == QLatin1String("presenting"))
+        waitUntil([&f] { return f.TickCount >= 2; });
+    if (what == QLatin1String("answering") || what == QLatin1String("verdict") ||
+        what == QLatin1String("Timer2_Timer"))
+        waitFor(fixture::Phase::Answering);
+    if (what == QLatin1String("Timer2_Timer"))
+        f.breakHandler(what);
+    if (what == QLatin1String("verdict") || what == QLatin1String("Timer2_Timer"))
+        fixture::answer(f, fixture::text(f.ShownSeq));
+    if (what == QLatin1String("verdict"))
+        waitFor(fixture::Phase::Verdict);
+    if (what == QLatin1String("credit")) { // the presentation goes on beneath the credit
+        QTimer::singleShot(100, [close] {
+            QWidget* box = QApplication::activeModalWidget();
+            close();
+            if (box)
+                QTimer::singleShot(100, box, [box] { box->close(); });
+        });
+    }
+    if (what == QLatin1String("credit") || what == QLatin1String("mk_Click"))
+        fixture::clickCredit(f);
+    else if (mode == QLatin1String("close"))
+        close();
+    if (what == QLatin1String("Form_Click"))
+        fixture::clickAt(f, QPoint(300, 680));
+    if (what == QLatin1String("Label4_Click"))
+        fixture::clickSquare(f, 4);
+    if (what == QLatin1String("Option2_Click"))
+        fixture::clickControl(f, f.Option2);
+    if (what == QLatin1String("HScroll1_Change"))
+        QTest::keyClick(rt::testing::widget(f.HScroll1), Qt::Key_Right);
+    if (what == QLatin1String("HScroll1_Scroll")) {
+        auto* bar = static_cast<QScrollBar*>(rt::testing::widget(f.HScroll1));
+        const QPoint from =
+            bar->mapTo(rt::testing::widget(f), fixture::scrollBarPart(bar).center());
+        QTest::mousePress(rt::testing::windowHandle(f), Qt::LeftButton, {}, from);
+        QTest::mouseMove(rt::testing::windowHandle(f), from + QPoint(40, 0));
+    }
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
@@ -119,81 +153,11 @@ int main(int argc, char* argv[])
         say(QStringLiteral("hung"));
         std::_Exit(65);
     });
-
     FaultyForm f;
-    const auto breakIt = [&f, name = what.toStdString()] { f.breakHandler(name); };
-    if (mode == QLatin1String("error") && what == QLatin1String("Form_Load"))
-        breakIt();
+    if (what == QLatin1String("Form_Load"))
+        f.breakHandler(what);
     watchForErrorBox(f);
-    using fixture::Phase;
-    const auto in = [&f](Phase p) { return [&f, p] { return fixture::phaseOf(f) == p; }; };
-    const auto answer = [&f] { fixture::answer(f, fixture::text(f.ShownSeq)); };
-    const auto close = [&f, what] {
-        say(QStringLiteral("reached ") + what);
-        rt::testing::windowHandle(f)->close(); // as the window manager's close button does
-    };
-
-    Script s;
-    // The fastest speed first, as a player who slides the bar to the left.
-    s.now([&f] { QTest::keyClick(rt::testing::widget(f.HScroll1), Qt::Key_Home); });
-    if (mode == QLatin1String("close")) {
-        if (what != QLatin1String("idle"))
-            s.now([&f] { fixture::clickControl(f, f.Command1); });
-        if (what == QLatin1String("presenting"))
-            s.then([&f] { return f.TickCount >= 2; }, close);
-        if (what == QLatin1String("answering"))
-            s.then(in(Phase::Answering), close);
-        if (what == QLatin1String("verdict")) {
-            s.then(in(Phase::Answering), answer);
-            s.then(in(Phase::Verdict), close);
-        }
-        if (what == QLatin1String("credit")) // the presentation goes on beneath the credit
-            s.then([&f] { return f.TickCount >= 1; },
-                   [&f, close] {
-                       QTimer::singleShot(100, [close] {
-                           auto* box =
-                               qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-                           close();
-                           if (box)
-                               QTimer::singleShot(100, box,
-                                                  [box] { box->button(QMessageBox::Ok)->click(); });
-                       });
-                       fixture::clickCredit(f);
-                   });
-        if (what == QLatin1String("idle"))
-            s.now(close);
-    } else if (what == QLatin1String("Timer2_Timer")) {
-        s.now([&f] { fixture::clickControl(f, f.Command1); });
-        s.then(in(Phase::Answering), [breakIt, answer] {
-            breakIt();
-            answer();
-        });
-    } else if (what != QLatin1String("Form_Load")) {
-        // Each handler's event, raised as a player raises it.
-        const std::map<QString, std::function<void()>> raise{
-            {QStringLiteral("Form_Click"), [&f] { fixture::clickAt(f, QPoint(300, 680)); }},
-            {QStringLiteral("Command1_Click"), [&f] { fixture::clickControl(f, f.Command1); }},
-            {QStringLiteral("Timer1_Timer"), [&f] { fixture::clickControl(f, f.Command1); }},
-            {QStringLiteral("Label4_Click"), [&f] { fixture::clickSquare(f, 4); }},
-            {QStringLiteral("Option2_Click"), [&f] { fixture::clickControl(f, f.Option2); }},
-            {QStringLiteral("mk_Click"), [&f] { fixture::clickCredit(f); }},
-            {QStringLiteral("HScroll1_Change"),
-             [&f] { QTest::keyClick(rt::testing::widget(f.HScroll1), Qt::Key_Right); }},
-            {QStringLiteral("HScroll1_Scroll"), [&f] {
-                 auto* bar = static_cast<QScrollBar*>(rt::testing::widget(f.HScroll1));
-                 const QPoint from =
-                     bar->mapTo(rt::testing::widget(f), fixture::scrollBarPart(bar).center());
-                 QTest::mousePress(rt::testing::windowHandle(f), Qt::LeftButton, {}, from);
-                 QTest::mouseMove(rt::testing::windowHandle(f), from + QPoint(40, 0));
-             }}};
-        if (!raise.count(what))
-            return 64;
-        s.now([breakIt, act = raise.at(what)] {
-            breakIt();
-            act();
-        });
-    }
-
+    QTimer::singleShot(0, [&] { play(f, mode, what); });
     const int status = app.run(f);
     say(QStringLiteral("exit %1").arg(status));
     return status;

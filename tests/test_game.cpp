@@ -31,17 +31,16 @@ enum class Effect
 // Everything a click or the credit could change.
 QString snapshot(const Form1& f)
 {
-    QStringList s{QString::number(int(fixture::phaseOf(f))),
-                  QString::number(f.SeqLength.value()),
-                  QString::number(f.ClickCount.value()),
-                  QString::number(f.TickCount.value()),
-                  fixture::text(f.ShownSeq),
-                  fixture::text(f.EnteredSeq),
-                  QString::number(f.RandomMode.value()),
-                  QString::number(f.Option2.Value == True),
-                  QString::number(rt::Integer(f.HScroll1.Value).value()),
-                  fixture::text(f.Label9.Caption)};
-    return s.join(u',');
+    return QStringLiteral("%1 %2 %3 %4 %5|%6 %7 %8 %9 ")
+               .arg(int(fixture::phaseOf(f)))
+               .arg(f.SeqLength.value())
+               .arg(f.ClickCount.value())
+               .arg(f.TickCount.value())
+               .arg(fixture::text(f.ShownSeq), fixture::text(f.EnteredSeq))
+               .arg(f.RandomMode.value())
+               .arg(f.Option2.Value == True)
+               .arg(rt::Integer(f.HScroll1.Value).value()) +
+           fixture::text(f.Label9.Caption);
 }
 
 QRgb shownColour(const rt::Control& c)
@@ -82,11 +81,9 @@ private slots:
         QFETCH(bool, random);
         if (random)
             fixture::clickControl(*form, form->Option2);
-        form->ShownSeq = u"43";
-        form->EnteredSeq = u"12";
+        form->ShownSeq = form->EnteredSeq = u"43";
         form->SeqLength = 2;
         fixture::clickControl(*form, form->Command1);
-
         QCOMPARE(form->SeqLength, rt::Integer(3));
         QVERIFY(form->ShownSeq == rt::String(u"") && form->EnteredSeq == rt::String(u""));
         QCOMPARE(fixture::phaseOf(*form), Phase::Presenting);
@@ -99,15 +96,25 @@ private slots:
 
     void presentationShowsOneColourATick_data()
     {
+        QTest::addColumn<QList<float>>("draws");
         QTest::addColumn<QString>("shown");
-        QTest::newRow("one") << "6";
-        QTest::newRow("every square") << "12345678";
-        QTest::newRow("length zero") << "";
+        QList<float> each;
+        for (int n = 1; n <= 8; ++n)
+            each << fixture::drawFor(n);
+        QTest::newRow("one") << QList<float>{fixture::drawFor(6)} << "6";
+        QTest::newRow("every square") << each << "12345678";
+        QTest::newRow("the edges of the eighths")
+            << QList<float>{0.0f, std::nextafter(0.125f, 0.0f), 0.125f, LargestBelowOne} << "1128";
+        QTest::newRow("length zero") << QList<float>{} << "";
     }
     void presentationShowsOneColourATick()
     {
+        QFETCH(QList<float>, draws);
         QFETCH(QString, shown);
-        fixture::start(*form, shown);
+        for (float r : draws)
+            rt::testing::scriptDraws({r});
+        form->SeqLength = rt::Integer(int(draws.size()) - 1);
+        fixture::clickControl(*form, form->Command1);
         for (int i = 0; i < shown.size(); ++i) {
             tick();
             const int n = shown[i].digitValue();
@@ -125,26 +132,6 @@ private slots:
         QVERIFY(form->Label10.Visible == False);
         QCOMPARE(form->TickCount, rt::Integer(0));
         QCOMPARE(form->ClickCount, rt::Integer(0));
-    }
-
-    void drawsMapOntoTheEightSquares_data()
-    {
-        QTest::addColumn<float>("draw");
-        QTest::addColumn<int>("pick");
-        QTest::newRow("zero") << 0.0f << 1;
-        QTest::newRow("just below an eighth") << std::nextafter(0.125f, 0.0f) << 1;
-        QTest::newRow("an eighth") << 0.125f << 2;
-        QTest::newRow("largest draw") << LargestBelowOne << 8;
-    }
-    void drawsMapOntoTheEightSquares()
-    {
-        QFETCH(float, draw);
-        QFETCH(int, pick);
-        form->SeqLength = 0;
-        rt::testing::scriptDraws({draw});
-        fixture::clickControl(*form, form->Command1);
-        tick();
-        QCOMPARE(form->Pick, rt::Integer(pick));
     }
 
     void placement_data()
@@ -174,6 +161,7 @@ private slots:
         rt::testing::traceRandom(false);
 
         const QRect onScreen = rt::testing::widget(form->Label10)->geometry();
+        QVERIFY(fixture::clientArea(*form)->rect().contains(onScreen));
         if (!random) {
             QCOMPARE(onScreen, fixture::StartCell);
         } else {
@@ -199,18 +187,17 @@ private slots:
         QTest::addColumn<QString>("clicked");
         QTest::addColumn<QString>("verdict");
         QTest::addColumn<int>("nextLength");
-        QTest::newRow("right order") << "525"
-                                     << "525"
-                                     << "Правильно" << 4;
-        QTest::newRow("wrong order") << "525"
-                                     << "552"
-                                     << "Ошибка" << 3;
-        QTest::newRow("one colour, right") << "8"
-                                           << "8"
-                                           << "Правильно" << 2;
-        QTest::newRow("one colour, wrong") << "8"
-                                           << "1"
-                                           << "Ошибка" << 1;
+        const auto row = [](const char* name, const char* shown, const char* clicked,
+                            const QString& verdict, int next) {
+            QTest::newRow(name) << QString::fromLatin1(shown) << QString::fromLatin1(clicked)
+                                << verdict << next;
+        };
+        const QString right = QStringLiteral("Правильно"), wrong = QStringLiteral("Ошибка");
+        row("right order", "525", "525", right, 4);
+        row("wrong order", "525", "552", wrong, 3);
+        row("every square", "12345678", "12345678", right, 9);
+        row("one colour, right", "8", "8", right, 2);
+        row("one colour, wrong", "8", "1", wrong, 1);
     }
     void verdicts()
     {

@@ -59,13 +59,11 @@ private slots:
                                  .arg(seed)
                                  .arg(QString::fromStdString(player.failure()),
                                       QCoreApplication::applicationFilePath())));
+        const auto n = [](std::uint64_t v) { return static_cast<unsigned long long>(v); };
         std::printf("monkey: seed %llu held through %llu events: %llu right and %llu wrong "
                     "verdicts, longest round %d, credit shown %llu times\n",
-                    static_cast<unsigned long long>(seed),
-                    static_cast<unsigned long long>(player.events()),
-                    static_cast<unsigned long long>(player.verdicts(true)),
-                    static_cast<unsigned long long>(player.verdicts(false)), player.longestRound(),
-                    static_cast<unsigned long long>(player.creditsShown()));
+                    n(seed), n(player.events()), n(player.verdicts(true)),
+                    n(player.verdicts(false)), player.longestRound(), n(player.creditsShown()));
         std::fflush(stdout);
         // Every kind of ending came up, or the run proved little.
         if (events >= 10000)

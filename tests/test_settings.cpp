@@ -106,7 +106,7 @@ private slots:
             const QRect thumb = this->part(QStyle::SC_ScrollBarSlider);
             at = QPoint(side < 0 ? thumb.left() - 4 : thumb.right() + 4, thumb.center().y());
         }
-        QTest::mouseClick(rt::testing::windowHandle(*form), Qt::LeftButton, {}, inWindow(at));
+        fixture::clickAt(*form, at);
         expectSpeed(to);
     }
 
@@ -140,9 +140,7 @@ private slots:
     void speedChangedDuringAFixedPresentationAppliesAtOnce()
     {
         fixture::bringTo(*form, Phase::Presenting, QStringLiteral("1234"));
-        const QPoint leftArrow = part(QStyle::SC_ScrollBarSubLine).center();
-        QTest::mouseClick(rt::testing::windowHandle(*form), Qt::LeftButton, {},
-                          inWindow(leftArrow));
+        fixture::clickAt(*form, part(QStyle::SC_ScrollBarSubLine).center());
         expectSpeed(490);
         QVERIFY(rt::testing::isRunning(form->Timer1));
         fixture::presentAll(*form);

@@ -55,21 +55,14 @@ private slots:
             QCOMPARE(r.value(), difference);
     }
 
-    void integerFromOutOfRangeValueOverflows()
+    void outOfRangeOverflowsAndComparisonIsSigned()
     {
         QCOMPARE(errorOf([] { Integer(32768); }), int(Overflow));
         QCOMPARE(errorOf([] { Integer(-32769); }), int(Overflow));
         QCOMPARE(errorOf([] { -Integer(-32768); }), int(Overflow));
         QCOMPARE(Int(-0.5), -1.0);
-    }
-
-    void comparisonIsSigned()
-    {
-        QVERIFY(Integer(-1) < Integer(0));
-        QVERIFY(Integer(-32768) < Integer(32767));
-        QVERIFY(Integer(5) >= Integer(5));
-        QVERIFY(True == Integer(-1));
-        QVERIFY(False == Integer(0));
+        QVERIFY(Integer(-32768) < Integer(32767) && Integer(5) >= Integer(5));
+        QVERIFY(True == Integer(-1) && False == Integer(0));
     }
 
     void cintRoundsHalvesToEvenAndChecksRange_data()
@@ -99,8 +92,7 @@ private slots:
     void joiningAnIntegerGivesItsDigits()
     {
         QVERIFY((String(u"Таймер - ") & Integer(500)) == String(u"Таймер - 500"));
-        QVERIFY((String(u"") & Integer(-12)) == String(u"-12"));
-        QVERIFY((String(u"12") & String(u"3")) == String(u"123"));
+        QVERIFY((String(u"12") & Integer(-3)) == String(u"12-3"));
         QVERIFY(String(u"525") != String(u"552"));
     }
 
