@@ -6,6 +6,7 @@
 //   fault_helper error HANDLER   a run-time error in that handler with a timer
 //                                ticking beneath the error box; reports what
 //                                the box says and whether anything ran beneath
+//   fault_helper oom HANDLER     the same, the handler running out of memory
 
 #include "fixture.h"
 
@@ -16,6 +17,7 @@
 
 #include <cstdio>
 #include <functional>
+#include <new>
 #include <string>
 
 namespace {
@@ -31,9 +33,10 @@ void say(const QString& line)
 class FaultyForm : public Form1
 {
 public:
-    void breakHandler(const QString& name)
+    void breakHandler(const QString& name, bool outOfMemory = false)
     {
         faulty_ = name.toStdString();
+        outOfMemory_ = outOfMemory;
         const Handler<FaultyForm> broken[] = {{faulty_, &FaultyForm::Faulty}};
         bind(std::span<const Handler<FaultyForm>>(broken));
     }
@@ -44,11 +47,14 @@ private:
         say(QStringLiteral("raise %1").arg(QString::fromStdString(faulty_)));
         Timer1.Interval = 50;
         Timer1.Enabled = rt::True;
+        if (outOfMemory_)
+            throw std::bad_alloc();
         Timer1.Interval = -1; // not an interval: run-time error 380
         say(QStringLiteral("ran on after the error"));
     }
 
     std::string faulty_;
+    bool outOfMemory_ = false;
 };
 
 QString snapshot(const Form1& f)
@@ -97,8 +103,8 @@ void play(FaultyForm& f, const QString& mode, const QString& what)
     };
     // The fastest speed first, as a player who slides the bar to the left.
     QTest::keyClick(rt::testing::widget(f.HScroll1), Qt::Key_Home);
-    if (mode == QLatin1String("error") && what != QLatin1String("Timer2_Timer"))
-        f.breakHandler(what);
+    if (mode != QLatin1String("close") && what != QLatin1String("Timer2_Timer"))
+        f.breakHandler(what, mode == QLatin1String("oom"));
     if (what != QLatin1String("idle") && what.contains(QRegularExpression("^[pavc]|Timer|Command")))
         fixture::clickControl(f, f.Command1);
     if (what == QLatin1String("presenting"))

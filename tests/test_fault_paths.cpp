@@ -27,6 +27,8 @@ const char* const Runs[][2] = {
     {"error Timer1_Timer", nullptr},
     {"error Timer2_Timer", nullptr},
     {"error mk_Click", nullptr},
+    {"oom Label4_Click",
+     "raise Label4_Click\nbox: Тевалин|Run-time error '7':  Out of memory\nbeneath: nothing ran\n"},
     // A player at the longest sequence there is presses Start: an overflow.
     {"overflow", "Тевалин|Run-time error '6':\n\nOverflow|3\n"},
 };
