@@ -1,16 +1,11 @@
-// A player who has reached the longest sequence there is: the next Start
-// overflows. Prints the error box's text, closes it, and lets the runtime end
-// the process.
+// A player at the longest sequence there is presses Start: the overflow's
+// box is printed and closed, and the runtime ends the process.
 
-#include "runtime/application.h"
-#include "runtime/testing.h"
-#include "window/form1.h"
+#include "fixture.h"
 
 #include <QAbstractButton>
 #include <QApplication>
-#include <QMainWindow>
 #include <QMessageBox>
-#include <QTest>
 #include <QTimer>
 
 #include <cstdio>
@@ -19,12 +14,8 @@ int main(int argc, char* argv[])
 {
     rt::Application app(argc, argv, Form1::description());
     rt::testing::setManualTimers(true);
-    Form1 form;
-    form.show();
-    if (!QTest::qWaitForWindowExposed(rt::testing::widget(form)))
-        return 3;
-    form.SeqLength = 32767;
-
+    auto form = fixture::openForm();
+    form->SeqLength = 32767;
     QTimer::singleShot(0, [] {
         if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
             std::printf("%s|%s|%d\n", qPrintable(box->windowTitle()), qPrintable(box->text()),
@@ -33,11 +24,7 @@ int main(int argc, char* argv[])
             box->buttons().value(0)->click();
         }
     });
-    auto* window = static_cast<QMainWindow*>(rt::testing::widget(form));
-    QWidget* start = rt::testing::widget(form.Command1);
-    QTest::mouseClick(window->windowHandle(), Qt::LeftButton, {},
-                      start->mapTo(window, start->rect().center()));
-
+    fixture::clickControl(*form, form->Command1);
     std::printf("still running\n");
     return 0;
 }

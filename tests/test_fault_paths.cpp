@@ -1,47 +1,37 @@
-// How the program ends: closing the window ends it cleanly in every phase; a
-// run-time error in any handler shows its message and ends it at once, with
-// nothing running after it. Each case is the real program in its own process
-// (tests/fault_helper.cpp).
+// How the program ends, each case the real program in its own process:
+// closing the window ends it cleanly in every phase; a run-time error in a
+// handler shows its message and ends it at once, with nothing run after it.
+// The processes run side by side, all started before the first case.
 
+#include <QMap>
 #include <QProcess>
 #include <QTest>
 
+#include <memory>
+
 namespace {
 
-struct Run
-{
-    int status = -1;
-    QString out;
-    QString err;
+const char* const Runs[][2] = {
+    {"close idle", "reached idle\nexit 0\n"},
+    {"close presenting", "reached presenting\nexit 0\n"},
+    {"close answering", "reached answering\nexit 0\n"},
+    {"close verdict", "reached verdict\nexit 0\n"},
+    {"close credit", "reached credit\nexit 0\n"},
+    {"error Form_Load", nullptr},
+    {"error Form_Click", nullptr},
+    {"error Command1_Click", nullptr},
+    {"error Label4_Click", nullptr},
+    {"error Option2_Click", nullptr},
+    {"error HScroll1_Change", nullptr},
+    {"error HScroll1_Scroll", nullptr},
+    {"error Timer1_Timer", nullptr},
+    {"error Timer2_Timer", nullptr},
+    {"error mk_Click", nullptr},
+    {"oom Label4_Click",
+     "raise Label4_Click\nbox: Тевалин|Run-time error '7':  Out of memory\nbeneath: nothing ran\n"},
+    // A player at the longest sequence there is presses Start: an overflow.
+    {"overflow", "Тевалин|Run-time error '6':\n\nOverflow|3\n"},
 };
-
-Run runHelper(const QStringList& args)
-{
-    QProcess helper;
-    helper.start(QStringLiteral(FAULT_HELPER), args);
-    Run r;
-    if (!helper.waitForFinished(60000)) {
-        helper.kill();
-        helper.waitForFinished();
-        r.err = QStringLiteral("the helper did not end");
-        return r;
-    }
-    r.out = QString::fromUtf8(helper.readAllStandardOutput());
-    r.err = QString::fromUtf8(helper.readAllStandardError());
-    r.status = helper.exitStatus() == QProcess::NormalExit ? helper.exitCode() : -2;
-    return r;
-}
-
-QString explain(const Run& r)
-{
-    return QStringLiteral("status %1\nstdout:\n%2\nstderr:\n%3").arg(r.status).arg(r.out, r.err);
-}
-
-bool sanitizerSpoke(const Run& r)
-{
-    return r.err.contains(QStringLiteral("Sanitizer")) ||
-           r.err.contains(QStringLiteral("runtime error:"));
-}
 
 } // namespace
 
@@ -49,51 +39,54 @@ class TestFaultPaths : public QObject
 {
     Q_OBJECT
 
+    QMap<QString, std::shared_ptr<QProcess>> runs;
+
 private slots:
-    void closingTheWindowEndsTheProgramCleanly_data()
+    void initTestCase()
     {
-        QTest::addColumn<QString>("phase");
-        for (const char* phase : {"idle", "presenting", "answering", "verdict", "credit"})
-            QTest::newRow(phase) << QString::fromLatin1(phase);
+        for (const auto& run : Runs) {
+            auto p = std::make_shared<QProcess>();
+            const QStringList args = QString::fromLatin1(run[0]).split(u' ');
+            p->start(args.size() == 1 ? QStringLiteral(RUNTIME_ERROR_CHILD)
+                                      : QStringLiteral(FAULT_HELPER),
+                     args);
+            runs.insert(QString::fromLatin1(run[0]), p);
+        }
     }
 
-    void closingTheWindowEndsTheProgramCleanly()
+    void endings_data()
     {
-        QFETCH(QString, phase);
-        const Run r = runHelper({QStringLiteral("close"), phase});
-        QVERIFY2(r.out.contains(QStringLiteral("reached ") + phase), qPrintable(explain(r)));
-        QVERIFY2(r.status == 0, qPrintable(explain(r)));
-        QVERIFY2(r.out.endsWith(QStringLiteral("exit 0\n")), qPrintable(explain(r)));
-        QVERIFY2(!sanitizerSpoke(r), qPrintable(explain(r)));
+        QTest::addColumn<QString>("run");
+        QTest::addColumn<QString>("output");
+        QTest::addColumn<int>("status");
+        for (const auto& [run, output] : Runs) {
+            // An error is raised once, shown, and nothing runs beneath the
+            // box, neither the rest of the handler nor the program after.
+            const QString handler = QString::fromLatin1(run).section(u' ', 1);
+            QTest::newRow(run) << QString::fromLatin1(run)
+                               << (output ? QString::fromUtf8(output)
+                                          : QStringLiteral("raise %1\nbox: Тевалин|Run-time "
+                                                           "error '380':  Invalid property "
+                                                           "value\nbeneath: nothing ran\n")
+                                                .arg(handler))
+                               << (QByteArray(run).startsWith("close") ? 0 : 1);
+        }
     }
-
-    void runTimeErrorInAnyHandlerEndsTheProgram_data()
+    void endings()
     {
-        QTest::addColumn<QString>("handler");
-        for (const char* h :
-             {"Form_Load", "Form_Click", "Command1_Click", "Label1_Click", "Label2_Click",
-              "Label3_Click", "Label4_Click", "Label5_Click", "Label6_Click", "Label7_Click",
-              "Label8_Click", "Option1_Click", "Option2_Click", "HScroll1_Change",
-              "HScroll1_Scroll", "Timer1_Timer", "Timer2_Timer", "mk_Click"})
-            QTest::newRow(h) << QString::fromLatin1(h);
-    }
-
-    void runTimeErrorInAnyHandlerEndsTheProgram()
-    {
-        QFETCH(QString, handler);
-        const Run r = runHelper({QStringLiteral("error"), handler});
-        const QString raised = QStringLiteral("raise ") + handler + QLatin1Char('\n');
-        // Raised once: a timer ticking beneath the box never reaches a handler.
-        QVERIFY2(r.out.count(raised) == 1, qPrintable(explain(r)));
-        QVERIFY2(r.out.contains(QStringLiteral(
-                     "box: Тевалин|Run-time error '380':  Invalid property value\n")),
-                 qPrintable(explain(r)));
-        QVERIFY2(r.out.contains(QStringLiteral("beneath: nothing ran\n")), qPrintable(explain(r)));
-        QVERIFY2(r.status == 1, qPrintable(explain(r)));
-        // Neither the rest of the handler nor the program after its event loop.
-        QVERIFY2(!r.out.contains(QStringLiteral("ran on")), qPrintable(explain(r)));
-        QVERIFY2(!r.out.contains(QStringLiteral("exit ")), qPrintable(explain(r)));
-        QVERIFY2(!sanitizerSpoke(r), qPrintable(explain(r)));
+        QFETCH(QString, run);
+        QFETCH(QString, output);
+        QFETCH(int, status);
+        QProcess& p = *runs.value(run);
+        if (!p.waitForFinished(30000))
+            p.kill();
+        QCOMPARE(QString::fromUtf8(p.readAllStandardOutput()), output);
+        QCOMPARE(p.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(p.exitCode(), status);
+        const QString err = QString::fromUtf8(p.readAllStandardError());
+        QVERIFY2(!err.contains(QLatin1String("Sanitizer")) &&
+                     !err.contains(QLatin1String("runtime error:")),
+                 qPrintable(err));
     }
 };
 

@@ -9,12 +9,6 @@
 
 namespace {
 
-// A draw that makes the presentation pick square n.
-rt::Single drawFor(int n)
-{
-    return rt::Single((n - 0.5) / 8);
-}
-
 QWidget* focusOf(const Form1& form)
 {
     return rt::testing::widget(form)->focusWidget();
@@ -37,7 +31,7 @@ enum class Ending
 void playRound(Form1& form, Ending ending)
 {
     fixture::clickControl(form, form.Command1);
-    rt::testing::scriptDraws({drawFor(3)});
+    rt::testing::scriptDraws({fixture::drawFor(3)});
     fixture::presentAll(form);
     switch (ending) {
     case Ending::Right:
@@ -47,7 +41,7 @@ void playRound(Form1& form, Ending ending)
         rt::testing::fireTick(form.Timer2);
         break;
     case Ending::Forfeit:
-        fixture::clickAtTwips(form, 7600, 10000); // the empty band below the grid
+        fixture::clickAt(form, QPoint(506, 666)); // the empty band below the grid
         break;
     }
 }
@@ -69,8 +63,7 @@ private slots:
     {
         form = fixture::openForm();
         QWidget* window = rt::testing::widget(*form);
-        window->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(window));
+        ACTIVATE_OR_SKIP(window);
     }
     void cleanup() { form.reset(); }
 

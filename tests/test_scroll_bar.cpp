@@ -42,8 +42,7 @@ private slots:
     {
         form = fixture::openForm();
         QWidget* window = rt::testing::widget(*form);
-        window->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(window));
+        ACTIVATE_OR_SKIP(window);
     }
     void cleanup() { form.reset(); }
 

@@ -1,13 +1,11 @@
-// Speed and placement: the state after load and the player's hands on the
-// scroll bar and the option buttons.
+// Speed and placement: the player's keys and mouse on the scroll bar and the
+// option buttons, between rounds and during one.
 
 #include "fixture.h"
 
 #include <QApplication>
-#include <QScrollBar>
-#include <QStyle>
-#include <QStyleOptionSlider>
 
+using fixture::Phase;
 using rt::False;
 using rt::True;
 
@@ -17,24 +15,16 @@ class TestSettings : public QObject
 
     std::unique_ptr<Form1> form;
 
-    QScrollBar* scrollBar() const
+    QScrollBar* bar() const
     {
         return static_cast<QScrollBar*>(rt::testing::widget(form->HScroll1));
     }
-
-    // Client-area pixels of one part of the scroll bar.
-    QRect partOf(QStyle::SubControl part) const
+    // A part of the scroll bar, in client pixels.
+    QRect part(QStyle::SubControl sc) const
     {
-        QScrollBar* sb = scrollBar();
-        const QRect r = fixture::scrollBarPart(sb, part);
-        return r.translated(sb->pos());
+        return fixture::scrollBarPart(bar(), sc).translated(bar()->pos());
     }
-
-    QPoint inWindow(QPoint client) const
-    {
-        return fixture::clientArea(*form)->mapTo(rt::testing::widget(*form), client);
-    }
-
+    void key(Qt::Key k) { QTest::keyClick(rt::testing::windowHandle(*form), k); }
     void expectSpeed(int ms)
     {
         QCOMPARE(form->HScroll1.Value, rt::Integer(ms));
@@ -44,144 +34,125 @@ class TestSettings : public QObject
 
 private slots:
     void init() { form = fixture::openForm(); }
-    void cleanup() { form.reset(); }
-
-    void loadLeavesHalfASecondAndFixedPlacement()
+    void cleanup()
     {
-        QCOMPARE(form->HScroll1.Min, rt::Integer(50));
-        QCOMPARE(form->HScroll1.Max, rt::Integer(1000));
-        QCOMPARE(form->HScroll1.SmallChange, rt::Integer(10));
-        QCOMPARE(form->HScroll1.LargeChange, rt::Integer(50));
+        form.reset();
+        QCOMPARE(fixture::drawsLeftOver(), std::size_t(0));
+    }
+
+    void loadSelectsFixedPlacementAtHalfASecond()
+    {
         expectSpeed(500);
-        QVERIFY(form->Option1.Value == True);
-        QVERIFY(form->Option2.Value == False);
+        QVERIFY(form->Option1.Value == True && form->Option2.Value == False);
         QCOMPARE(form->RandomMode, False);
-        QVERIFY(!rt::testing::isRunning(form->Timer1));
+        QCOMPARE(rt::testing::widget(*form)->focusWidget(), bar());
     }
 
-    void keysMoveTheSpeedWithinItsRange_data()
+    void keys_data()
     {
-        QTest::addColumn<QList<int>>("keys");
-        QTest::addColumn<int>("speed");
-        QTest::newRow("right") << QList<int>{Qt::Key_Right} << 510;
-        QTest::newRow("left") << QList<int>{Qt::Key_Left} << 490;
-        QTest::newRow("page down") << QList<int>{Qt::Key_PageDown} << 550;
-        QTest::newRow("page up") << QList<int>{Qt::Key_PageUp} << 450;
-        QTest::newRow("home") << QList<int>{Qt::Key_Home} << 50;
-        QTest::newRow("end") << QList<int>{Qt::Key_End} << 1000;
-        QTest::newRow("left past the start")
-            << QList<int>{Qt::Key_Home, Qt::Key_Left, Qt::Key_PageUp} << 50;
-        QTest::newRow("right past the end")
-            << QList<int>{Qt::Key_End, Qt::Key_Right, Qt::Key_PageDown} << 1000;
-        QTest::newRow("back from the end") << QList<int>{Qt::Key_End, Qt::Key_Left} << 990;
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("from");
+        QTest::addColumn<int>("to");
+        QTest::newRow("right") << int(Qt::Key_Right) << 500 << 510;
+        QTest::newRow("down") << int(Qt::Key_Down) << 500 << 510;
+        QTest::newRow("left") << int(Qt::Key_Left) << 500 << 490;
+        QTest::newRow("up") << int(Qt::Key_Up) << 500 << 490;
+        QTest::newRow("page down") << int(Qt::Key_PageDown) << 500 << 550;
+        QTest::newRow("page up") << int(Qt::Key_PageUp) << 500 << 450;
+        QTest::newRow("home") << int(Qt::Key_Home) << 500 << 50;
+        QTest::newRow("end") << int(Qt::Key_End) << 500 << 1000;
+        QTest::newRow("left at the start") << int(Qt::Key_Left) << 50 << 50;
+        QTest::newRow("page up near the start") << int(Qt::Key_PageUp) << 60 << 50;
+        QTest::newRow("right at the end") << int(Qt::Key_Right) << 1000 << 1000;
+        QTest::newRow("page down near the end") << int(Qt::Key_PageDown) << 980 << 1000;
+        QTest::newRow("left from the end") << int(Qt::Key_Left) << 1000 << 990;
     }
-    void keysMoveTheSpeedWithinItsRange()
+    void keys()
     {
-        QFETCH(QList<int>, keys);
-        QFETCH(int, speed);
-        for (int key : keys)
-            QTest::keyClick(rt::testing::windowHandle(*form), Qt::Key(key));
-        expectSpeed(speed);
+        QFETCH(int, key);
+        QFETCH(int, from);
+        QFETCH(int, to);
+        form->HScroll1.Value = from;
+        expectSpeed(from);
+        this->key(Qt::Key(key));
+        expectSpeed(to);
     }
 
-    void mouseOnArrowsAndTroughMovesTheSpeed_data()
+    void mouse_data()
     {
         QTest::addColumn<int>("part");
-        QTest::addColumn<bool>("beforeThumb");
-        QTest::addColumn<int>("speed");
-        QTest::newRow("left arrow") << int(QStyle::SC_ScrollBarSubLine) << false << 490;
-        QTest::newRow("right arrow") << int(QStyle::SC_ScrollBarAddLine) << false << 510;
-        QTest::newRow("trough left of the thumb") << int(QStyle::SC_ScrollBarGroove) << true << 450;
-        QTest::newRow("trough right of the thumb")
-            << int(QStyle::SC_ScrollBarGroove) << false << 550;
+        QTest::addColumn<int>("side"); // in the trough: left (-1) or right (1) of the thumb
+        QTest::addColumn<int>("to");
+        QTest::newRow("left arrow") << int(QStyle::SC_ScrollBarSubLine) << 0 << 490;
+        QTest::newRow("right arrow") << int(QStyle::SC_ScrollBarAddLine) << 0 << 510;
+        QTest::newRow("trough, left") << int(QStyle::SC_ScrollBarSlider) << -1 << 450;
+        QTest::newRow("trough, right") << int(QStyle::SC_ScrollBarSlider) << 1 << 550;
+        QTest::newRow("thumb, dragged") << int(QStyle::SC_ScrollBarSlider) << 0 << 0;
     }
-    void mouseOnArrowsAndTroughMovesTheSpeed()
+    void mouse()
     {
         QFETCH(int, part);
-        QFETCH(bool, beforeThumb);
-        QFETCH(int, speed);
-        QPoint at = partOf(QStyle::SubControl(part)).center();
-        if (part == QStyle::SC_ScrollBarGroove) {
-            const QRect thumb = partOf(QStyle::SC_ScrollBarSlider);
-            at = QPoint(beforeThumb ? thumb.left() - 4 : thumb.right() + 4, thumb.center().y());
+        QFETCH(int, side);
+        QFETCH(int, to);
+        const QRect r = this->part(QStyle::SubControl(part));
+        if (to != 0) {
+            fixture::clickAt(*form, QPoint(side < 0   ? r.left() - 4
+                                           : side > 0 ? r.right() + 4
+                                                      : r.center().x(),
+                                           r.center().y()));
+            return expectSpeed(to);
         }
-        QTest::mouseClick(rt::testing::windowHandle(*form), Qt::LeftButton, {}, inWindow(at));
-        expectSpeed(speed);
-    }
-
-    void captionAndIntervalFollowTheDraggedThumb()
-    {
+        // The caption and the interval follow the thumb as it moves.
         QWindow* window = rt::testing::windowHandle(*form);
-        const QRect thumb = partOf(QStyle::SC_ScrollBarSlider);
-        QPoint at = thumb.center();
+        const auto inWindow = [this](QPoint p) {
+            return fixture::clientArea(*form)->mapTo(rt::testing::widget(*form), p);
+        };
+        QPoint at = r.center();
         QTest::mousePress(window, Qt::LeftButton, {}, inWindow(at));
-        int last = 500;
-        for (int step = 0; step < 6; ++step) {
-            at += QPoint(8, 0);
-            QTest::mouseMove(window, inWindow(at));
-            const int position = scrollBar()->sliderPosition();
-            QVERIFY(position > last);
-            last = position;
-            expectSpeed(position);
+        for (int last = 500; last < 520;) {
+            QTest::mouseMove(window, inWindow(at += QPoint(8, 0)));
+            QVERIFY(bar()->sliderPosition() > last);
+            last = bar()->sliderPosition();
+            QCOMPARE(fixture::text(form->Label11.Caption), QStringLiteral("Таймер - %1").arg(last));
+            QCOMPARE(rt::Long(form->Timer1.Interval), rt::Long(last));
         }
         QTest::mouseRelease(window, Qt::LeftButton, {}, inWindow(at));
-        expectSpeed(last);
-        QCOMPARE(scrollBar()->value(), last);
+        expectSpeed(bar()->sliderPosition());
     }
 
-    void optionsSetTheModeAndNothingElse()
+    void fixedPlacementIsChosenAgain()
     {
         fixture::clickControl(*form, form->Option2);
-        QCOMPARE(form->RandomMode, True);
-        QVERIFY(form->Option1.Value == False);
         fixture::clickControl(*form, form->Option1);
         QCOMPARE(form->RandomMode, False);
-        QVERIFY(form->Option2.Value == False);
-        expectSpeed(500);
-        QVERIFY(form->Option1.Visible == True && form->HScroll1.Visible == True);
+        QVERIFY(form->Option1.Value == True && form->Option2.Value == False);
     }
 
-    void speedChangedDuringAFixedPresentationAppliesToTheRemainingTicks()
+    // In fixed placement the settings stay; a change applies at the next tick.
+    void settingsChangedDuringAFixedPresentation()
     {
-        form->SeqLength = 4;
-        fixture::clickControl(*form, form->Command1);
-        rt::testing::fireTick(form->Timer1);
-        const QPoint leftArrow = partOf(QStyle::SC_ScrollBarSubLine).center();
-        QTest::mouseClick(rt::testing::windowHandle(*form), Qt::LeftButton, {},
-                          inWindow(leftArrow));
+        fixture::bringTo(*form, Phase::Presenting, QStringLiteral("12"));
+        QCOMPARE(rt::testing::widget(form->Label10)->geometry(), fixture::StartCell);
+        fixture::clickAt(*form, part(QStyle::SC_ScrollBarSubLine).center());
         expectSpeed(490);
-        QVERIFY(rt::testing::isRunning(form->Timer1));
-        fixture::presentAll(*form);
-    }
-
-    void selectingRandomMidPresentationSendsTheNextColoursToRandomSpots()
-    {
-        rt::testing::scriptDraws({0.1f, 0.2f, 0.9f, 0.9f});
-        form->SeqLength = 1;
-        fixture::clickControl(*form, form->Command1);
-        rt::testing::fireTick(form->Timer1);
-        QCOMPARE(rt::Single(form->Label10.Left), 6960.0f);
         fixture::clickControl(*form, form->Option2);
+        rt::testing::scriptDraws({0.9f, 0.9f});
         rt::testing::fireTick(form->Timer1);
         QVERIFY(rt::Single(form->Label10.Left) > 10000.0f);
-        QVERIFY(form->HScroll1.Visible == True); // Start did not hide the settings
         fixture::presentAll(*form);
         QVERIFY(form->Option2.Value == True);
     }
 
-    void settingsAreHiddenDuringARandomPresentation()
+    void settingsAreAwayDuringARandomPresentation()
     {
         fixture::clickControl(*form, form->Option2);
         fixture::clickControl(*form, form->Command1);
-        QVERIFY(form->HScroll1.Visible == False);
-        // Keys have nowhere to go: the speed stays.
-        QTest::keyClick(rt::testing::windowHandle(*form), Qt::Key_Home);
+        key(Qt::Key_Home); // nowhere to go
         expectSpeed(500);
         fixture::presentAll(*form);
-        QVERIFY(form->HScroll1.Visible == True);
-        QCOMPARE(QApplication::focusWidget(), scrollBar()); // and the keys work again
-        QVERIFY(form->Option2.Value == True);
-        QCOMPARE(form->RandomMode, True);
+        QCOMPARE(rt::testing::widget(*form)->focusWidget(), bar()); // the keys work again
+        key(Qt::Key_Home);
+        expectSpeed(50);
     }
 };
 
