@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What a player feels, measured on the real window with the real timers.
 //   all                each figure below in a fresh process, one table row
 //                      each, with how busy the machine was meanwhile

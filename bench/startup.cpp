@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A start-up child: the program as src/main.cpp starts it or, built with
 // TEVALIN_BENCH_BARE, the toolkit's floor (a bare main window of the game's
 // client size). It prints the moment its first frame reached the X server

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The Debian package: `cpack -G DEB` in the build directory writes
 # tevalin_1.00_<arch>.deb. Included from the top level, after every install
 # rule is known.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Run by cpack once the packages are written (CPACK_POST_BUILD_SCRIPTS). CMake
 # 3.25 writes the debug-symbols package's md5sums with the absolute path of
 # its staging directory, which dpkg and lintian reject and which makes the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The ticks of a running timer fall on a grid, origin + k * interval, so that

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Run-time errors. Raising one unwinds to the trap around the handler that

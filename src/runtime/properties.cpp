@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Property access in the runtime's units. A value a control cannot take is a
 // run-time error.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Hooks for the test suites and the benchmarks (library tevalin_testing):

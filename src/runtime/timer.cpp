@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Timers on a timerfd armed at absolute CLOCK_MONOTONIC deadlines: the event
 // loop wakes when a tick is due, to the kernel's precision, and the window's
 // thread never sleeps waiting for it.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The value types of the form runtime: a checked 16-bit Integer, Booleans

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Form1 as designed: the window and its controls at creation. Positions and
 // sizes in twips, colours 0x00BBGGRR.
 
