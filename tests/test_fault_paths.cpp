@@ -1,5 +1,6 @@
 // How the program ends, each case the real program in its own process:
-// closing the window ends it cleanly in every phase; a run-time error in a
+// closing the window (on X11 through the X server, as a window manager does)
+// ends it cleanly in every phase; a run-time error in a
 // handler shows its message and ends it at once, with nothing run after it.
 // The processes run side by side, all started before the first case.
 

@@ -1,11 +1,13 @@
 // The keyboard: the speed stays on the arrow and page keys whatever the mouse
 // clicked and however many rounds were played; Tab walks the controls in the
-// designed order, and Start answers Space and Return.
+// designed order, and Start answers Space and Return. Whatever has the keys
+// shows it, and the speed's thumb stands out from its trough.
 
 #include "fixture.h"
 
 #include <QApplication>
 #include <QKeySequence>
+#include <QtMath>
 
 namespace {
 
@@ -18,6 +20,21 @@ void press(const Form1& form, Qt::Key key, Qt::KeyboardModifiers modifiers = {})
 {
     // Through the window, as the keyboard delivers it: to whatever has the focus.
     QTest::keyClick(rt::testing::windowHandle(form), key, modifiers);
+}
+
+// WCAG contrast of two sRGB colours: 1 (none) to 21.
+double contrast(QRgb a, QRgb b)
+{
+    const auto luminance = [](QRgb c) {
+        double l = 0;
+        for (auto [v, w] : {std::pair{qRed(c), 0.2126}, {qGreen(c), 0.7152}, {qBlue(c), 0.0722}}) {
+            const double s = v / 255.0;
+            l += w * (s <= 0.04045 ? s / 12.92 : qPow((s + 0.055) / 1.055, 2.4));
+        }
+        return l;
+    };
+    const double la = luminance(a), lb = luminance(b);
+    return (qMax(la, lb) + 0.05) / (qMin(la, lb) + 0.05);
 }
 
 enum class Ending
@@ -209,7 +226,8 @@ private slots:
         QCOMPARE(rt::Integer(form->HScroll1.Value).value(), 510);
     }
 
-    // Whichever control has the keyboard shows it.
+    // Whichever control has the keyboard shows it; on the scroll bar the mark
+    // runs round the edge, not only over the thumb.
     void focusIsMarked_data()
     {
         QTest::addColumn<int>("tabs");
@@ -227,7 +245,40 @@ private slots:
         const QImage marked = focus->grab().toImage();
         press(*form, Qt::Key_Tab);
         QVERIFY(!focus->hasFocus());
-        QVERIFY(focus->grab().toImage() != marked);
+        const QImage unmarked = focus->grab().toImage();
+        QVERIFY(unmarked != marked);
+        if (focus != scrollBar())
+            return;
+        const QRect thumb = fixture::scrollBarPart(static_cast<QScrollBar*>(focus));
+        int edge = 0;
+        for (int x = 0; x < marked.width(); ++x)
+            edge += !thumb.contains(x, 0) && marked.pixel(x, 0) != unmarked.pixel(x, 0);
+        QVERIFY2(edge > marked.width() / 2, qPrintable(QString::number(edge)));
+    }
+
+    // The 3:1 that accessibility guidelines ask of a control's parts, at every
+    // speed; the thumb fills its place, with no trough showing through.
+    void thumbStandsOutFromTheTrough_data()
+    {
+        QTest::addColumn<int>("speed");
+        for (int speed : {50, 500, 1000})
+            QTest::addRow("%d", speed) << speed;
+    }
+    void thumbStandsOutFromTheTrough()
+    {
+        QFETCH(int, speed);
+        form->HScroll1.Value = rt::Integer(speed);
+        auto* bar = static_cast<QScrollBar*>(scrollBar());
+        const QRect thumb = fixture::scrollBarPart(bar);
+        const QRect before = fixture::scrollBarPart(bar, QStyle::SC_ScrollBarSubPage);
+        const QRect after = fixture::scrollBarPart(bar, QStyle::SC_ScrollBarAddPage);
+        QVERIFY(thumb.width() >= 8);
+        const QImage image = bar->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        const QRgb trough = image.pixel((before.width() > after.width() ? before : after).center());
+        for (int x = thumb.left() + 2; x < thumb.right() - 1; x += 2)
+            QVERIFY2(contrast(image.pixel(x, thumb.center().y()), trough) >= 3.0,
+                     qPrintable(QColor(image.pixel(x, thumb.center().y())).name() + " on " +
+                                QColor(trough).name()));
     }
 
     // With the focus on an option button that a random presentation hides,
