@@ -9,6 +9,8 @@
 //                                ticking beneath the error box; reports what
 //                                the box says and whether anything ran beneath
 //   fault_helper oom HANDLER     the same, the handler running out of memory
+//   fault_helper overflow Command1_Click
+//                                Start pressed at the longest sequence there is
 
 #include "fixture.h"
 
@@ -132,9 +134,15 @@ void play(FaultyForm& f, const QString& mode, const QString& what)
         say(QStringLiteral("reached ") + what);
         closeWindow(rt::testing::widget(f));
     };
+    if (mode == QLatin1String("overflow")) {
+        f.SeqLength = 32767;
+        fixture::clickControl(f, f.Command1);
+        return;
+    }
     // The fastest speed first, as a player who slides the bar to the left.
     QTest::keyClick(rt::testing::widget(f.HScroll1), Qt::Key_Home);
-    if (mode != QLatin1String("close") && what != QLatin1String("Timer2_Timer"))
+    if ((mode == QLatin1String("error") || mode == QLatin1String("oom")) &&
+        what != QLatin1String("Timer2_Timer"))
         f.breakHandler(what, mode == QLatin1String("oom"));
     if (what != QLatin1String("idle") && what.contains(QRegularExpression("^[pavc]|Timer|Command")))
         fixture::clickControl(f, f.Command1);

@@ -170,16 +170,6 @@ private slots:
         QCOMPARE(hints.min_width, hints.max_width);
         QCOMPARE(hints.min_height, hints.max_height);
 
-        // Motif hints: flags, functions, decorations; bit 0x10 of the
-        // functions and 0x40 of the decorations are the maximise button.
-        const Atom motif = XInternAtom(display, "_MOTIF_WM_HINTS", False);
-        const std::vector<long> mwm = cardinals(display, window, "_MOTIF_WM_HINTS", motif);
-        QVERIFY(mwm.size() >= 3);
-        if (mwm[0] & 1)
-            QCOMPARE(mwm[1] & 0x10, 0L);
-        if (mwm[0] & 2)
-            QCOMPARE(mwm[2] & 0x40, 0L);
-
         // What the window manager offers, once it manages the window.
         const auto allowed = [this] {
             std::vector<QByteArray> names;
