@@ -1,7 +1,7 @@
-// The keyboard: the speed stays on the arrow and page keys whatever the mouse
-// clicked and however many rounds were played; Tab walks the controls in the
-// designed order, and Start answers Space and Return. Whatever has the keys
-// shows it, and the speed's thumb stands out from its trough.
+// The keyboard: the speed stays on the arrow and page keys however many
+// rounds were played (test_game checks that no click takes the focus); Tab walks the controls in
+// the designed order, and Start answers Space and Return. Whatever has the keys shows it, and the
+// speed's thumb stands out from its trough.
 
 #include "fixture.h"
 
@@ -122,42 +122,6 @@ private slots:
         }
         // The keys never reached the placement.
         QVERIFY(form->Option2.Value == (random ? rt::True : rt::False));
-    }
-
-    // A click acts, and leaves the keyboard where it was.
-    void clicksLeaveTheFocus_data()
-    {
-        QTest::addColumn<QString>("clicked");
-        QTest::newRow("Старт") << "Command1";
-        QTest::newRow("Случайно") << "Option2";
-        QTest::newRow("Фиксированно") << "Option1";
-        QTest::newRow("a square while answering") << "Label8";
-        QTest::newRow("the speed caption") << "Label11";
-    }
-    void clicksLeaveTheFocus()
-    {
-        QFETCH(QString, clicked);
-        if (clicked == QLatin1String("Command1")) {
-            fixture::clickControl(*form, form->Command1);
-            QVERIFY(form->SeqLength == rt::Integer(1));
-        } else if (clicked == QLatin1String("Option2")) {
-            fixture::clickControl(*form, form->Option2);
-            QVERIFY(form->RandomMode == rt::True);
-        } else if (clicked == QLatin1String("Option1")) {
-            fixture::clickControl(*form, form->Option2);
-            fixture::clickControl(*form, form->Option1);
-            QVERIFY(form->RandomMode == rt::False);
-        } else if (clicked == QLatin1String("Label8")) {
-            fixture::clickControl(*form, form->Command1);
-            fixture::presentAll(*form);
-            fixture::clickSquare(*form, 8);
-            QVERIFY(form->EnteredSeq == rt::String(u"8"));
-        } else {
-            fixture::clickControl(*form, form->Label11);
-        }
-        QCOMPARE(focusOf(*form), scrollBar());
-        press(*form, Qt::Key_Right);
-        QCOMPARE(rt::Integer(form->HScroll1.Value).value(), 510);
     }
 
     // The option buttons are one stop, at the selected one, as a group of

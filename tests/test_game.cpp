@@ -241,6 +241,7 @@ private slots:
         row("idle, bare", Phase::Idle, "", "bare", Effect::Nothing);
         row("idle, square", Phase::Idle, "", "square", Effect::Nothing);
         row("idle, option", Phase::Idle, "", "option", Effect::OptionSelected);
+        row("idle, speed caption", Phase::Idle, "", "caption", Effect::Nothing);
         row("presenting, bare", Phase::Presenting, "", "bare", Effect::Nothing);
         row("presenting, centre", Phase::Presenting, "", "centre", Effect::Nothing);
         row("presenting, square", Phase::Presenting, "", "square", Effect::Nothing);
@@ -303,6 +304,10 @@ private slots:
                              ? QStringLiteral("Разработчик |Kelvaro   < 7 ноября 2004 года >|1")
                              : QString());
         QVERIFY(!QApplication::activeModalWidget());
+        // A click acts, and leaves the keyboard where it was.
+        if (form->HScroll1.Visible == True)
+            QCOMPARE(rt::testing::widget(*form)->focusWidget(),
+                     rt::testing::widget(form->HScroll1));
 
         switch (effect) {
         case Effect::Nothing:
