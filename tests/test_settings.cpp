@@ -40,14 +40,6 @@ private slots:
         QCOMPARE(fixture::drawsLeftOver(), std::size_t(0));
     }
 
-    void loadSelectsFixedPlacementAtHalfASecond()
-    {
-        expectSpeed(500);
-        QVERIFY(form->Option1.Value == True && form->Option2.Value == False);
-        QCOMPARE(form->RandomMode, False);
-        QCOMPARE(rt::testing::widget(*form)->focusWidget(), bar());
-    }
-
     void keys_data()
     {
         QTest::addColumn<int>("key");
