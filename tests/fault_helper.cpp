@@ -2,11 +2,15 @@
 // situation; it reports on standard output, one fact a line:
 //
 //   fault_helper close PHASE     closes the window while idle, presenting,
-//                                answering, judging, or with the credit open
+//                                answering, judging, or with the credit open;
+//                                on X11 through the X server, as the window
+//                                manager's close button does
 //   fault_helper error HANDLER   a run-time error in that handler with a timer
 //                                ticking beneath the error box; reports what
 //                                the box says and whether anything ran beneath
 //   fault_helper oom HANDLER     the same, the handler running out of memory
+//   fault_helper overflow Command1_Click
+//                                Start pressed at the longest sequence there is
 
 #include "fixture.h"
 
@@ -14,6 +18,10 @@
 #include <QMessageBox>
 #include <QRegularExpression>
 #include <QTimer>
+
+#include <X11/Xlib.h>
+#undef True // Xlib's, not the runtime's
+#undef False
 
 #include <cstdio>
 #include <functional>
@@ -26,6 +34,31 @@ void say(const QString& line)
 {
     std::printf("%s\n", qPrintable(line));
     std::fflush(stdout);
+}
+
+bool onX11()
+{
+    return QGuiApplication::platformName() == QLatin1String("xcb");
+}
+
+// What a window manager sends when its close button is pressed; elsewhere the
+// platform's own close.
+void closeWindow(QWidget* w)
+{
+    if (!onX11()) {
+        w->windowHandle()->close();
+        return;
+    }
+    Display* d = XOpenDisplay(nullptr);
+    XEvent e{};
+    e.xclient.type = ClientMessage;
+    e.xclient.window = Window(w->winId());
+    e.xclient.format = 32;
+    e.xclient.message_type = XInternAtom(d, "WM_PROTOCOLS", 0);
+    e.xclient.data.l[0] = long(XInternAtom(d, "WM_DELETE_WINDOW", 0));
+    e.xclient.data.l[1] = CurrentTime;
+    XSendEvent(d, e.xclient.window, 0, NoEventMask, &e);
+    XCloseDisplay(d);
 }
 
 // Form1 with one handler broken on request: it starts the clock, so that
@@ -99,11 +132,17 @@ void play(FaultyForm& f, const QString& mode, const QString& what)
     };
     const auto close = [&f, what] {
         say(QStringLiteral("reached ") + what);
-        rt::testing::windowHandle(f)->close(); // as the window manager's close button does
+        closeWindow(rt::testing::widget(f));
     };
+    if (mode == QLatin1String("overflow")) {
+        f.SeqLength = 32767;
+        fixture::clickControl(f, f.Command1);
+        return;
+    }
     // The fastest speed first, as a player who slides the bar to the left.
     QTest::keyClick(rt::testing::widget(f.HScroll1), Qt::Key_Home);
-    if (mode != QLatin1String("close") && what != QLatin1String("Timer2_Timer"))
+    if ((mode == QLatin1String("error") || mode == QLatin1String("oom")) &&
+        what != QLatin1String("Timer2_Timer"))
         f.breakHandler(what, mode == QLatin1String("oom"));
     if (what != QLatin1String("idle") && what.contains(QRegularExpression("^[pavc]|Timer|Command")))
         fixture::clickControl(f, f.Command1);
@@ -119,11 +158,15 @@ void play(FaultyForm& f, const QString& mode, const QString& what)
     if (what == QLatin1String("verdict"))
         waitFor(fixture::Phase::Verdict);
     if (what == QLatin1String("credit")) { // the presentation goes on beneath the credit
-        QTimer::singleShot(100, [close] {
+        QTimer::singleShot(100, [&f, what] {
+            // The window manager's close of a window the credit blocks is
+            // ignored there: the credit is closed first.
             QWidget* box = QApplication::activeModalWidget();
-            close();
-            if (box)
-                QTimer::singleShot(100, box, [box] { box->close(); });
+            QWidget* main = rt::testing::widget(f);
+            say(QStringLiteral("reached ") + what);
+            closeWindow(box && onX11() ? box : main);
+            if (QWidget* next = !box ? nullptr : onX11() ? main : box)
+                QTimer::singleShot(100, next, [next] { closeWindow(next); });
         });
     }
     if (what == QLatin1String("credit") || what == QLatin1String("mk_Click"))

@@ -1,5 +1,6 @@
 // A round from Start to verdict, played through the real window: the
-// presentation tick by tick, the judging, and where clicks go in every phase.
+// presentation tick by tick and where it shows, the judging, and where clicks
+// go in every phase.
 
 #include "fixture.h"
 
@@ -68,30 +69,6 @@ private slots:
         QCOMPARE(fixture::drawsLeftOver(), std::size_t(0));
     }
 
-    void startOpensARound_data()
-    {
-        QTest::addColumn<bool>("random");
-        QTest::newRow("fixed placement") << false;
-        QTest::newRow("random placement") << true;
-    }
-    void startOpensARound()
-    {
-        QFETCH(bool, random);
-        if (random)
-            fixture::clickControl(*form, form->Option2);
-        form->ShownSeq = form->EnteredSeq = u"43";
-        form->SeqLength = 2;
-        fixture::clickControl(*form, form->Command1);
-        QCOMPARE(form->SeqLength, rt::Integer(3));
-        QVERIFY(form->ShownSeq == rt::String(u"") && form->EnteredSeq == rt::String(u""));
-        QCOMPARE(fixture::phaseOf(*form), Phase::Presenting);
-        QVERIFY(form->Label10.Visible == False); // the first colour comes a tick later
-        // Random spots may cover the settings, so they go for the presentation.
-        const rt::Boolean settings = random ? False : True;
-        QVERIFY(form->Option1.Visible == settings && form->Option2.Visible == settings);
-        QVERIFY(form->HScroll1.Visible == settings && form->Label11.Visible == settings);
-    }
-
     void presentationShowsOneColourATick_data()
     {
         QTest::addColumn<QList<float>>("draws");
@@ -149,7 +126,15 @@ private slots:
         QFETCH(float, r2);
         if (random)
             fixture::clickControl(*form, form->Option2);
+        form->ShownSeq = form->EnteredSeq = u"43"; // a round before
         fixture::start(*form, QStringLiteral("2"));
+        QCOMPARE(form->SeqLength, rt::Integer(1));
+        QVERIFY(form->ShownSeq == rt::String(u"") && form->EnteredSeq == rt::String(u""));
+        QVERIFY(form->Label10.Visible == False); // the first colour comes a tick later
+        // Random spots may cover the settings, so they go for the presentation.
+        const rt::Boolean settings = random ? False : True;
+        QVERIFY(form->Option1.Visible == settings && form->Option2.Visible == settings);
+        QVERIFY(form->HScroll1.Visible == settings && form->Label11.Visible == settings);
         if (random)
             rt::testing::scriptDraws({r1, r2});
         rt::testing::traceRandom(true);
@@ -161,10 +146,6 @@ private slots:
         const QRect onScreen = rt::testing::widget(form->Label10)->geometry();
         if (!random) {
             QCOMPARE(onScreen, fixture::StartCell); // exactly the Start button's cell
-            for (const auto& c : Form1::description().controls)
-                if (c.name == "Command1")
-                    QCOMPARE(QPointF(form->Label10.Left, form->Label10.Top),
-                             QPointF(c.left, c.top));
         } else {
             // The free room of the outer window, less the indicator and a margin.
             const double freeWidth = double(form->Width) - 1395 - 200;
@@ -241,6 +222,7 @@ private slots:
         row("idle, bare", Phase::Idle, "", "bare", Effect::Nothing);
         row("idle, square", Phase::Idle, "", "square", Effect::Nothing);
         row("idle, option", Phase::Idle, "", "option", Effect::OptionSelected);
+        row("idle, speed caption", Phase::Idle, "", "caption", Effect::Nothing);
         row("presenting, bare", Phase::Presenting, "", "bare", Effect::Nothing);
         row("presenting, centre", Phase::Presenting, "", "centre", Effect::Nothing);
         row("presenting, square", Phase::Presenting, "", "square", Effect::Nothing);
@@ -303,6 +285,10 @@ private slots:
                              ? QStringLiteral("Разработчик |Kelvaro   < 7 ноября 2004 года >|1")
                              : QString());
         QVERIFY(!QApplication::activeModalWidget());
+        // A click acts, and leaves the keyboard where it was.
+        if (form->HScroll1.Visible == True)
+            QCOMPARE(rt::testing::widget(*form)->focusWidget(),
+                     rt::testing::widget(form->HScroll1));
 
         switch (effect) {
         case Effect::Nothing:

@@ -7,7 +7,6 @@
 #include "monkey.h"
 
 #include <cstdio>
-#include <cstdlib>
 
 namespace {
 
@@ -16,14 +15,12 @@ constexpr unsigned long long Seeds[] = {1, 2, 3, 20041107};
 
 unsigned long long fromEnvironment(const char* name, unsigned long long fallback)
 {
-    const char* v = std::getenv(name);
-    if (!v || !*v)
-        return fallback;
-    char* end = nullptr;
-    const unsigned long long n = std::strtoull(v, &end, 10);
-    if (*end != '\0')
-        qFatal("%s must be a whole number, not \"%s\"", name, v);
-    return n;
+    const QByteArray v = qgetenv(name);
+    bool ok = false;
+    const unsigned long long n = v.toULongLong(&ok);
+    if (!v.isEmpty() && !ok)
+        qFatal("%s must be a whole number, not \"%s\"", name, v.constData());
+    return ok ? n : fallback;
 }
 
 } // namespace

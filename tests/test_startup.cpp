@@ -1,7 +1,7 @@
 // How the real program ends when it cannot open its window or keep it: it
-// says what failed on standard error and ends with the status its manual
-// page gives, and it never hangs. Each case starts the program in its own
-// process; none depends on the display the suite runs on.
+// says what failed on standard error, ends with the status its manual page
+// gives, and never hangs. Each case starts the program in a process of its
+// own; none depends on the display the suite runs on.
 
 #include <QDeadlineTimer>
 #include <QProcess>
@@ -12,153 +12,76 @@
 
 #include <sys/resource.h>
 
-#include <functional>
-
 namespace {
 
 // The manual page's exit statuses.
-constexpr int RuntimeError = 1;
-constexpr int NoWindow = 2;
-constexpr int DisplayLost = 3;
+constexpr int RuntimeError = 1, NoWindow = 2, DisplayLost = 3;
 
 // Generous: the program either ends long before this or hangs for ever.
 constexpr int BoundMs = 60000;
-
-struct Run
-{
-    int status = -1;
-    QString err;
-    bool hung = false;
-};
-
-QString explain(const Run& r)
-{
-    return QStringLiteral("status %1%2\nstderr:\n%3")
-        .arg(r.status)
-        .arg(r.hung ? QStringLiteral(" (hung: killed)") : QString())
-        .arg(r.err);
-}
-
-// The program's environment: the suite's, changed by "NAME=value" and "NAME"
-// (removed).
-QProcessEnvironment environment(const QStringList& changes)
-{
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    for (const QString& c : changes) {
-        const qsizetype eq = c.indexOf(QLatin1Char('='));
-        if (eq < 0)
-            env.remove(c);
-        else
-            env.insert(c.left(eq), c.mid(eq + 1));
-    }
-    return env;
-}
-
-Run finish(QProcess& program)
-{
-    Run r;
-    if (!program.waitForFinished(BoundMs)) {
-        r.hung = true;
-        program.kill();
-        program.waitForFinished();
-    }
-    r.err = QString::fromLocal8Bit(program.readAllStandardError());
-    r.status = program.exitStatus() == QProcess::NormalExit ? program.exitCode() : -2;
-    return r;
-}
-
-Run runProgram(const QStringList& changes, const std::function<void()>& inChild = {})
-{
-    QProcess program;
-    program.setProcessEnvironment(environment(changes));
-    if (inChild)
-        program.setChildProcessModifier(inChild);
-    program.start(QStringLiteral(TEVALIN_PROGRAM), {});
-    return finish(program);
-}
 
 // In the child: threads cannot be created, everything else can. Every
 // thread's stack is reserved at the stack limit's size, 1 GiB, which the
 // address-space limit (ulimit -v) cannot hold; the program itself needs far
 // less. Qt waits for threads it could not start: without its own check the
 // program would hang here.
-[[maybe_unused]] void noThreads()
+void noThreads()
 {
     constexpr rlim_t MiB = rlim_t{1024} * 1024;
-    const rlimit stack{1024 * MiB, RLIM_INFINITY};
-    const rlimit space{640 * MiB, 640 * MiB};
+    const rlimit stack{1024 * MiB, RLIM_INFINITY}, space{640 * MiB, 640 * MiB};
     setrlimit(RLIMIT_STACK, &stack);
     setrlimit(RLIMIT_AS, &space);
 }
 
-[[maybe_unused]] QString platformOfSuite()
+// The program, in the suite's environment changed by "NAME=value" and "NAME"
+// (removed); started, not yet finished.
+void start(QProcess& program, const QStringList& changes, bool threads = true)
 {
-    const QString p = qEnvironmentVariable("QT_QPA_PLATFORM");
-    return p.isEmpty() ? QStringLiteral("offscreen") : p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const QString& c : changes) {
+        const qsizetype eq = c.indexOf(u'=');
+        eq < 0 ? env.remove(c) : env.insert(c.left(eq), c.mid(eq + 1));
+    }
+    program.setProcessEnvironment(env);
+    if (!threads)
+        program.setChildProcessModifier(noThreads);
+    program.start(QStringLiteral(TEVALIN_PROGRAM), {});
 }
 
-// A private X server on a display it chooses itself, ended by the test.
-class PrivateX
+// Its status (-1 when it hung and was killed, -2 when it crashed) and what it said.
+std::pair<int, QString> finish(QProcess& program)
 {
-public:
-    PrivateX()
-    {
-        server_.start(QStringLiteral("Xvfb"),
-                      {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
-                       QStringLiteral("0"), QStringLiteral("1280x900x24"),
-                       QStringLiteral("-nolisten"), QStringLiteral("tcp")});
-        server_.waitForStarted(BoundMs);
-        QDeadlineTimer deadline(BoundMs);
-        while (!server_.canReadLine() && server_.state() == QProcess::Running &&
-               !deadline.hasExpired())
-            server_.waitForReadyRead(100);
-        const QString number = QString::fromLatin1(server_.readLine()).trimmed();
-        if (!number.isEmpty())
-            display_ = QLatin1Char(':') + number;
+    const bool hung = !program.waitForFinished(BoundMs);
+    if (hung) {
+        program.kill();
+        program.waitForFinished();
     }
-    ~PrivateX() { stop(); }
-    PrivateX(const PrivateX&) = delete;
-    PrivateX& operator=(const PrivateX&) = delete;
+    const int status = hung                                           ? -1
+                       : program.exitStatus() == QProcess::NormalExit ? program.exitCode()
+                                                                      : -2;
+    return {status, QString::fromLocal8Bit(program.readAllStandardError())};
+}
 
-    QString display() const { return display_; }
+QString xwininfo(const QString& display, QStringList args)
+{
+    QProcess info;
+    info.start(QStringLiteral("xwininfo"), args << QStringLiteral("-display") << display);
+    info.waitForFinished(BoundMs);
+    return QString::fromLocal8Bit(info.readAllStandardOutput());
+}
 
-    // Whether a window with a class (a program's top-level window) is mapped.
-    bool windowViewable() const
-    {
-        const QString tree = xwininfo({QStringLiteral("-root"), QStringLiteral("-children")});
-        static const QRegularExpression topLevel(QStringLiteral("^\\s+(0x[0-9a-f]+) .*: \\(\""),
-                                                 QRegularExpression::MultilineOption);
-        for (auto it = topLevel.globalMatch(tree); it.hasNext();) {
-            if (xwininfo({QStringLiteral("-id"), it.next().captured(1)})
-                    .contains(QLatin1String("IsViewable")))
-                return true;
-        }
-        return false;
-    }
-
-    void stop()
-    {
-        if (server_.state() == QProcess::NotRunning)
-            return;
-        server_.terminate();
-        if (!server_.waitForFinished(BoundMs))
-            server_.kill();
-        server_.waitForFinished();
-    }
-
-private:
-    QString xwininfo(QStringList args) const
-    {
-        QProcess info;
-        args << QStringLiteral("-display") << display_;
-        info.start(QStringLiteral("xwininfo"), args);
-        info.waitForFinished(BoundMs);
-        return QString::fromLocal8Bit(info.readAllStandardOutput());
-    }
-
-    QProcess server_;
-    QString display_;
-};
+// Whether a window with a class (a program's top-level window) is mapped.
+bool windowViewable(const QString& display)
+{
+    static const QRegularExpression topLevel(QStringLiteral("^\\s+(0x[0-9a-f]+) .*: \\(\""),
+                                             QRegularExpression::MultilineOption);
+    const QString tree = xwininfo(display, {QStringLiteral("-root"), QStringLiteral("-children")});
+    for (auto it = topLevel.globalMatch(tree); it.hasNext();)
+        if (xwininfo(display, {QStringLiteral("-id"), it.next().captured(1)})
+                .contains(QLatin1String("IsViewable")))
+            return true;
+    return false;
+}
 
 } // namespace
 
@@ -167,61 +90,58 @@ class TestStartup : public QObject
     Q_OBJECT
 
 private slots:
-    void noWindowSaysWhatFailed_data()
+    void failureSaysWhatFailed_data()
     {
         QTest::addColumn<QStringList>("changes");
+        QTest::addColumn<bool>("threads");
         QTest::addColumn<QStringList>("said");
-
+        const QString platform =
+            qEnvironmentVariable("QT_QPA_PLATFORM", QStringLiteral("offscreen"));
         QTest::newRow("platform that does not exist")
-            << QStringList{QStringLiteral("QT_QPA_PLATFORM=bogus")}
+            << QStringList{QStringLiteral("QT_QPA_PLATFORM=bogus")} << true
             << QStringList{QStringLiteral("cannot open a window (platform bogus,"),
                            QStringLiteral("Could not find the Qt platform plugin \"bogus\"")};
         QTest::newRow("X display that does not answer")
             << QStringList{QStringLiteral("QT_QPA_PLATFORM=xcb"), QStringLiteral("DISPLAY=:65431"),
                            QStringLiteral("XAUTHORITY=/nonexistent")}
+            << true
             << QStringList{QStringLiteral("cannot open a window (platform xcb, DISPLAY :65431,"),
                            QStringLiteral("could not connect to display :65431")};
         QTest::newRow("Wayland display that does not answer")
             << QStringList{QStringLiteral("QT_QPA_PLATFORM=wayland"),
                            QStringLiteral("WAYLAND_DISPLAY=tevalin-test-no-compositor")}
+            << true
             << QStringList{QStringLiteral("cannot open a window (platform wayland,"),
                            QStringLiteral("WAYLAND_DISPLAY tevalin-test-no-compositor)"),
                            QStringLiteral("Qt said:")};
         QTest::newRow("no display named")
             << QStringList{QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("DISPLAY"),
                            QStringLiteral("WAYLAND_DISPLAY")}
+            << true
             << QStringList{QStringLiteral("cannot open a window: no display is set (neither "
                                           "DISPLAY nor WAYLAND_DISPLAY)")};
+#if !defined(__SANITIZE_ADDRESS__) // it cannot run under an address-space limit
+        QTest::newRow("threads refused")
+            << QStringList{QStringLiteral("QT_QPA_PLATFORM=") + platform} << false
+            << QStringList{QStringLiteral("Qt could not create a thread"),
+                           QStringLiteral("ulimit -v")};
+#endif
     }
-
-    void noWindowSaysWhatFailed()
+    void failureSaysWhatFailed()
     {
         QFETCH(QStringList, changes);
+        QFETCH(bool, threads);
         QFETCH(QStringList, said);
-        const Run r = runProgram(changes);
-        QVERIFY2(r.status == NoWindow, qPrintable(explain(r)));
+        QProcess program;
+        start(program, changes, threads);
+        const auto [status, err] = finish(program);
+        const QString explain = QStringLiteral("status %1, stderr:\n%2").arg(status).arg(err);
+        // Refused threads: before the window is up it cannot open one; after, it cannot go on.
+        QVERIFY2(status == NoWindow || (!threads && status == RuntimeError), qPrintable(explain));
         for (const QString& s : said)
-            QVERIFY2(r.err.contains(s),
-                     qPrintable(QStringLiteral("no \"%1\" in\n").arg(s) + explain(r)));
+            QVERIFY2(err.contains(s), qPrintable(QStringLiteral("no \"%1\" in ").arg(s) + explain));
         // The guess it used to make for every failure.
-        QVERIFY2(!r.err.contains(QLatin1String("no display could be reached")),
-                 qPrintable(explain(r)));
-    }
-
-    void threadsRefusedEndTheProgramInsteadOfHanging()
-    {
-#if defined(__SANITIZE_ADDRESS__)
-        QSKIP("AddressSanitizer cannot run under an address-space limit");
-#else
-        const Run r =
-            runProgram({QStringLiteral("QT_QPA_PLATFORM=") + platformOfSuite()}, noThreads);
-        QVERIFY2(!r.hung, qPrintable(explain(r)));
-        // Before the window is up it cannot open one; after, it cannot go on.
-        QVERIFY2(r.status == NoWindow || r.status == RuntimeError, qPrintable(explain(r)));
-        QVERIFY2(r.err.contains(QLatin1String("Qt could not create a thread")),
-                 qPrintable(explain(r)));
-        QVERIFY2(r.err.contains(QLatin1String("ulimit -v")), qPrintable(explain(r)));
-#endif
+        QVERIFY2(!err.contains(QLatin1String("no display could be reached")), qPrintable(explain));
     }
 
     void displayGoingAwayHasItsOwnStatus()
@@ -229,31 +149,37 @@ private slots:
         if (QStandardPaths::findExecutable(QStringLiteral("Xvfb")).isEmpty() ||
             QStandardPaths::findExecutable(QStringLiteral("xwininfo")).isEmpty())
             QSKIP("needs Xvfb and xwininfo (scripts/setup test installs them)");
-        QTemporaryDir runtime;
-        PrivateX x;
-        QVERIFY2(!x.display().isEmpty(), "Xvfb did not start");
-
-        QProcess program;
-        program.setProcessEnvironment(environment(
-            {QStringLiteral("QT_QPA_PLATFORM=xcb"), QStringLiteral("DISPLAY=") + x.display(),
-             QStringLiteral("WAYLAND_DISPLAY"),
-             QStringLiteral("XDG_RUNTIME_DIR=") + runtime.path()}));
-        program.start(QStringLiteral(TEVALIN_PROGRAM), {});
-        QVERIFY(program.waitForStarted(BoundMs));
+        // A private X server, on a display it chooses itself.
+        QProcess server;
+        server.start(QStringLiteral("Xvfb"), {QStringLiteral("-displayfd"), QStringLiteral("1"),
+                                              QStringLiteral("-nolisten"), QStringLiteral("tcp")});
         QDeadlineTimer deadline(BoundMs);
-        while (!x.windowViewable() && program.state() == QProcess::Running &&
+        while (!server.canReadLine() && server.waitForStarted(BoundMs) &&
+               server.state() == QProcess::Running && !deadline.hasExpired())
+            server.waitForReadyRead(100);
+        const QString display = QLatin1Char(':') + QString::fromLatin1(server.readLine()).trimmed();
+        QVERIFY2(display.size() > 1, "Xvfb did not start");
+
+        QTemporaryDir runtime;
+        QProcess program;
+        start(program, {QStringLiteral("QT_QPA_PLATFORM=xcb"), QStringLiteral("DISPLAY=") + display,
+                        QStringLiteral("WAYLAND_DISPLAY"),
+                        QStringLiteral("XDG_RUNTIME_DIR=") + runtime.path()});
+        while (!windowViewable(display) && program.state() != QProcess::NotRunning &&
                !deadline.hasExpired())
             QTest::qWait(20);
-        QVERIFY2(x.windowViewable(),
-                 qPrintable(QString::fromLocal8Bit(program.readAllStandardError())));
-
-        x.stop();
-        const Run r = finish(program);
-        QVERIFY2(r.status == DisplayLost, qPrintable(explain(r)));
-        QVERIFY2(r.err.contains(QStringLiteral("the display went away (platform xcb, DISPLAY ") +
-                                x.display()),
-                 qPrintable(explain(r)));
-        QVERIFY2(r.err.contains(QLatin1String("The X11 connection broke")), qPrintable(explain(r)));
+        const bool viewable = windowViewable(display);
+        server.terminate();
+        if (!server.waitForFinished(BoundMs))
+            server.kill();
+        const auto [status, err] = finish(program);
+        const QString explain = QStringLiteral("status %1, stderr:\n%2").arg(status).arg(err);
+        QVERIFY2(viewable, qPrintable(explain));
+        QCOMPARE(status, DisplayLost);
+        QVERIFY2(
+            err.contains(QStringLiteral("the display went away (platform xcb, DISPLAY ") + display),
+            qPrintable(explain));
+        QVERIFY2(err.contains(QLatin1String("The X11 connection broke")), qPrintable(explain));
     }
 };
 

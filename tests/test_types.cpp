@@ -1,13 +1,23 @@
-// The runtime's Integer, its conversions and joins, and the random generator.
+// The runtime's Integer, its conversions and joins, the random generator, and
+// its timers on the clock: ticks fall on a grid from the timer's start, a new
+// Interval applies to a running timer, and ticks missed while the window's
+// thread was busy are dropped rather than delivered in a burst (only counts
+// are checked, which hold on a busy machine).
 
 #ifndef Q_MOC_RUN
+#include "runtime/application.h"
+#include "runtime/deadline.h"
 #include "runtime/error.h"
 #include "runtime/services.h"
 #include "runtime/types.h"
+#include "window/form1.h"
 #endif
 
 #include <QSet>
 #include <QTest>
+
+#include <chrono>
+#include <thread>
 
 using namespace rt;
 
@@ -91,7 +101,61 @@ private slots:
         for (float r : draws)
             QVERIFY(r >= 0.0f && r < 1.0f);
     }
+
+    void theNextTickStaysOnTheGrid_data()
+    {
+        QTest::addColumn<qint64>("origin");
+        QTest::addColumn<qint64>("interval");
+        QTest::addColumn<qint64>("now");
+        QTest::addColumn<qint64>("next");
+        QTest::newRow("before the first tick") << 1000ll << 500ll << 1200ll << 1500ll;
+        QTest::newRow("at a tick") << 1000ll << 500ll << 1500ll << 2000ll;
+        QTest::newRow("just after a tick") << 1000ll << 500ll << 1501ll << 2000ll;
+        QTest::newRow("two ticks missed") << 1000ll << 500ll << 2600ll << 3000ll;
+        QTest::newRow("shorter, its first tick passed") << 1000ll << 100ll << 1250ll << 1300ll;
+        QTest::newRow("longer") << 1000ll << 800ll << 1250ll << 1800ll;
+    }
+
+    void theNextTickStaysOnTheGrid()
+    {
+        QFETCH(qint64, origin);
+        QFETCH(qint64, interval);
+        QFETCH(qint64, now);
+        QFETCH(qint64, next);
+        QCOMPARE(rt::detail::nextTick(origin, interval, now), next);
+    }
+
+    // One running timer: a new Interval applies at once (the first tick was
+    // a minute away), ticks missed while the thread was busy are dropped,
+    // and a stopped timer ticks no more.
+    void aRunningTimerFollowsTheClock()
+    {
+        Form1 form;
+        form.show();
+        const auto ticks = [&form] { return form.TickCount.value(); };
+        form.SeqLength = 30000; // a presentation too long to end: each tick counts one
+        form.Timer1.Interval = 65535;
+        form.Timer1.Enabled = True;
+        form.Timer1.Interval = 10;
+        QTRY_VERIFY_WITH_TIMEOUT(ticks() >= 1, 20000);
+        const int before = ticks();
+        std::this_thread::sleep_for(std::chrono::milliseconds(200)); // twenty ticks' time
+        for (int i = 0; i < 8; ++i) // a burst would tick on each pass
+            QCoreApplication::processEvents();
+        QVERIFY2(ticks() - before <= 2, qPrintable(QString::number(ticks() - before)));
+        QTRY_VERIFY_WITH_TIMEOUT(ticks() >= before + 3, 20000);
+        form.Timer1.Enabled = False;
+        const int stoppedAt = ticks();
+        QTest::qWait(50);
+        QCOMPARE(ticks(), stoppedAt);
+    }
 };
 
-QTEST_APPLESS_MAIN(TestTypes)
+int main(int argc, char* argv[])
+{
+    rt::Application app(argc, argv, Form1::description());
+    TestTypes suite;
+    return QTest::qExec(&suite, argc, argv);
+}
+
 #include "test_types.moc"
