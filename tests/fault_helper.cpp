@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The program as it starts for real, with real timers, driven into one
 // situation; it reports on standard output, one fact a line:
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // How the program ends, each case the real program in its own process:
 // closing the window (on X11 through the X server, as a window manager does)
 // ends it cleanly in every phase; a run-time error in a

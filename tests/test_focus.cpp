@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The keyboard: the speed stays on the arrow and page keys however many
 // rounds were played (test_game checks that no click takes the focus); Tab walks the controls in
 // the designed order, and Start answers Space and Return. Whatever has the keys shows it, and the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A round from Start to verdict, played through the real window: the
 // presentation tick by tick and where it shows, the judging, and where clicks
 // go in every phase.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Monkey play: whatever a player does, in any order, the game stays in one of
 // its four phases and keeps its books. Each seed's run is reproducible:
 //

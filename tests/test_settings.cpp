@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Speed and placement: the player's keys and mouse on the scroll bar and the
 // option buttons, between rounds and during one.
 

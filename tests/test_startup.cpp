@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // How the real program ends when it cannot open its window or keep it: it
 // says what failed on standard error, ends with the status its manual page
 // gives, and never hangs. Each case starts the program in a process of its

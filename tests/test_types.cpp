@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The runtime's Integer, its conversions and joins, the random generator, and
 // its timers on the clock: ticks fall on a grid from the timer's start, a new
 // Interval applies to a running timer, and ticks missed while the window's

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window as the player sees it, by its pixels; CTest runs it once more at
 // QT_SCALE_FACTOR=2, where every check holds at twice the pixels.
 

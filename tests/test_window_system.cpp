@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the window tells an X11 window manager and taskbar: a class that
 // matches the desktop entry, its title in every encoding a manager may read,
 // and no maximise for a window of fixed size. Runs under LANG=C, where a
