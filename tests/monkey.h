@@ -249,8 +249,9 @@ private:
             fixture::text(form_.Label11.Caption) != QStringLiteral("Таймер - %1").arg(interval))
             return fail("the speed, its caption and the interval disagree");
         if (form_.RandomMode != (chosen_ == 2 ? rt::True : rt::False) ||
-            (form_.Option1.Visible == rt::True && (form_.Option2.Value != form_.RandomMode ||
-                                                   form_.Option1.Value == form_.Option2.Value)))
+            (form_.Option1.Visible == rt::True &&
+             (form_.Option2.Value != form_.RandomMode ||
+              rt::Boolean(form_.Option1.Value) == form_.Option2.Value)))
             return fail("the mode or the selected option is not the last option chosen");
     }
 
