@@ -17,6 +17,7 @@
 #include <QSet>
 #include <QTest>
 
+#include <algorithm>
 #include <chrono>
 #include <thread>
 
@@ -91,7 +92,7 @@ private slots:
 
     // Reseeds closer together than any clock tick still give new draws, and
     // so do draws after one reseed (a random spot takes two).
-    void drawsNeverRepeat()
+    void drawsNeverRepeatAndFillTheRange()
     {
         QSet<float> draws;
         for (int i = 0; i < 1000; ++i) {
@@ -99,8 +100,16 @@ private slots:
             draws << Rnd() << Rnd();
         }
         QVERIFY(draws.size() > 1980);
-        for (float r : draws)
+        // They fill [0, 1): every square can be picked, and a random spot can
+        // fall anywhere across the window.
+        QSet<int> picks;
+        for (float r : draws) {
             QVERIFY(r >= 0.0f && r < 1.0f);
+            picks << int(r * 8) + 1;
+        }
+        QCOMPARE(picks.size(), 8);
+        QVERIFY(*std::min_element(draws.begin(), draws.end()) < 0.05f);
+        QVERIFY(*std::max_element(draws.begin(), draws.end()) > 0.95f);
     }
 
     void theNextTickStaysOnTheGrid_data()
