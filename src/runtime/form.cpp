@@ -65,7 +65,7 @@ QWidget* createWidget(ControlObject& c, const ControlDescription& d, QWidget* pa
         w->setText(toQString(d.caption));
         return w;
     }
-    default: // the scroll bar; timers, the menu and the form have no widget here
+    default: // the scroll bar: timers take no widget, the menu and the form are built apart
         return new ScrollWidget(c, parent);
     }
 }

@@ -35,9 +35,9 @@ std::int64_t clockNow()
 // Arms the timerfd for `at`, or disarms it when `at` is zero.
 void arm(int fd, std::int64_t at)
 {
-    itimerspec spec{};
-    spec.it_value = {time_t(at / NsPerS), long(at % NsPerS)};
-    timerfd_settime(fd, TFD_TIMER_ABSTIME, &spec, nullptr);
+    itimerspec deadline{};
+    deadline.it_value = {time_t(at / NsPerS), long(at % NsPerS)};
+    timerfd_settime(fd, TFD_TIMER_ABSTIME, &deadline, nullptr);
 }
 
 } // namespace
