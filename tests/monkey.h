@@ -223,7 +223,8 @@ private:
                 right ? ++rights_ : ++wrongs_;
                 if (fixture::text(form_.Label9.Caption) !=
                         (right ? QStringLiteral("Правильно") : QStringLiteral("Ошибка")) ||
-                    form_.Label9.ForeColor != (right ? Form1::DarkGreen : Form1::Red))
+                    rt::testing::widget(form_.Label9)->palette().color(QPalette::WindowText) !=
+                        fixture::colour(right ? Form1::DarkGreen : Form1::Red))
                     return fail("the verdict is wrong");
             }
             length_ += now == Phase::Presenting;

@@ -23,7 +23,7 @@ namespace rt {
 namespace {
 
 std::string programName;
-QtMessageHandler qtHandler = nullptr; // Qt's own, for every message we let through
+QtMessageHandler qtHandler = nullptr; // Qt's own (never null in Qt 6), for the messages let through
 bool running = false;                 // the window is up and its events flow
 
 // Qt's messages while its platform starts, held back: when the start fails
@@ -116,8 +116,7 @@ void messages(QtMsgType type, const QMessageLogContext& context, const QString& 
         held->push_back({type, category, text});
         return;
     }
-    if (qtHandler)
-        qtHandler(type, context, text);
+    qtHandler(type, context, text);
 }
 
 class GuardedApplication : public QApplication
@@ -147,8 +146,7 @@ Application::Application(int& argc, char** argv, const FormDescription& mainForm
     app_ = std::make_unique<GuardedApplication>(argc, argv);
     held = nullptr;
     for (const HeldMessage& m : startup)
-        if (qtHandler)
-            qtHandler(m.type, QMessageLogContext(nullptr, 0, nullptr, m.category.c_str()), m.text);
+        qtHandler(m.type, QMessageLogContext(nullptr, 0, nullptr, m.category.c_str()), m.text);
 
     QApplication::setApplicationName(detail::toQString(mainForm.productName));
     // No display name: Qt would append it to every window title on X11.

@@ -21,8 +21,6 @@ public:
     // ExitNoDisplay.
     Application(int& argc, char** argv, const FormDescription& mainForm);
     ~Application();
-    Application(const Application&) = delete;
-    Application& operator=(const Application&) = delete;
 
     // Shows the form and delivers its events until it is closed; the exit
     // status. Ends the process with ExitDisplayLost if the display goes away.

@@ -64,6 +64,23 @@ protected:
     detail::ControlObject* c_;
 };
 
+// Set by the game and never read back.
+template <class T, Prop P> class WriteOnly
+{
+public:
+    explicit WriteOnly(detail::ControlObject& c) : c_(&c) {}
+
+    WriteOnly& operator=(const T& v)
+    {
+        detail::set<P, T>(*c_, v);
+        return *this;
+    }
+    WriteOnly& operator=(const WriteOnly&) = delete;
+
+private:
+    detail::ControlObject* c_;
+};
+
 template <class T, Prop P> class Property : public ReadOnly<T, P>
 {
 public:
@@ -105,7 +122,7 @@ public:
     Property<Boolean, Prop::Visible> Visible{c_};
     Property<String, Prop::Caption> Caption{c_};
     Property<Long, Prop::BackColor> BackColor{c_};
-    Property<Long, Prop::ForeColor> ForeColor{c_};
+    WriteOnly<Long, Prop::ForeColor> ForeColor{c_};
     Property<Single, Prop::Left> Left{c_};
     Property<Single, Prop::Top> Top{c_};
     ReadOnly<Single, Prop::Width> Width{c_};
@@ -137,10 +154,10 @@ public:
 
     // Setting it raises Change.
     Property<Integer, Prop::Value> Value{c_};
-    Property<Integer, Prop::Min> Min{c_};
-    Property<Integer, Prop::Max> Max{c_};
-    Property<Integer, Prop::SmallChange> SmallChange{c_};
-    Property<Integer, Prop::LargeChange> LargeChange{c_};
+    WriteOnly<Integer, Prop::Min> Min{c_};
+    WriteOnly<Integer, Prop::Max> Max{c_};
+    WriteOnly<Integer, Prop::SmallChange> SmallChange{c_};
+    WriteOnly<Integer, Prop::LargeChange> LargeChange{c_};
     Property<Boolean, Prop::Visible> Visible{c_};
 };
 
@@ -150,7 +167,7 @@ public:
     Timer(Form& form, std::string_view name) : Control(form, name) {}
 
     // Ticks every Interval milliseconds from the moment it is enabled.
-    Property<Boolean, Prop::Enabled> Enabled{c_};
+    WriteOnly<Boolean, Prop::Enabled> Enabled{c_};
     Property<Long, Prop::Interval> Interval{c_};
 };
 

@@ -52,9 +52,6 @@ QFont fontFor(const FontDescription& d)
     QFont f(found->second);
     f.setPixelSize(static_cast<int>(std::lround(d.points * 96.0 / 72.0)));
     f.setWeight(QFont::Weight(d.weight));
-    f.setItalic(false);
-    f.setUnderline(false);
-    f.setStrikeOut(false);
     f.setStyleStrategy(QFont::PreferAntialias);
     return f;
 }

@@ -140,10 +140,8 @@ FormObject::FormObject(const FormDescription& d)
             if (cd.kind != Kind::CommandButton)
                 paintBackground(w, c.backColor);
         }
-        if (cd.foreColor) {
-            c.foreColor = *cd.foreColor;
-            paintText(w, c.foreColor);
-        }
+        if (cd.foreColor)
+            paintText(w, *cd.foreColor);
         if (cd.font)
             w->setFont(fontFor(*cd.font));
         nameForAssistiveTechnology(w, cd);
@@ -223,8 +221,7 @@ void Form::show()
         f.self.raise(detail::Event::Load);
     }
     f.window->show();
-    if (!f.tabOrder.empty() && f.tabOrder.front()->isVisibleTo(f.window.get()))
-        f.tabOrder.front()->setFocus(Qt::OtherFocusReason);
+    f.keepFocusOnAVisibleControl();
 }
 
 void Form::bind(std::string_view handlerName, std::function<void()> body)

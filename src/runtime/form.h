@@ -26,15 +26,13 @@ class Form
 public:
     explicit Form(const FormDescription& description);
     virtual ~Form();
-    Form(const Form&) = delete;
-    Form& operator=(const Form&) = delete;
 
     // The outer size, frame, title bar and menu bar included, read at each use.
     ReadOnly<Single, Prop::OuterWidth> Width;
     ReadOnly<Single, Prop::OuterHeight> Height;
 
     // Raises Load (once), shows the window and gives the focus to the first
-    // control in tab order that takes it.
+    // control in tab order that takes it, if it is visible.
     void show();
 
 protected:

@@ -65,7 +65,6 @@ public:
     std::int64_t deadline = 0; // the next tick, CLOCK_MONOTONIC nanoseconds
     Single left = 0, top = 0;  // labels; their size is the designed one
     Long backColor = 0xFFFFFF;
-    Long foreColor = 0;
     bool timerEnabled = false;
     Long interval = 0;
     std::array<std::function<void()>, eventNames.size()> handlers;

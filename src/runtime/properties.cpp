@@ -91,15 +91,9 @@ template <> void set<Prop::BackColor>(ControlObject& c, const Long& v)
     colourShown(c, v);
 }
 
-template <> Long get<Prop::ForeColor>(const ControlObject& c)
-{
-    return c.foreColor;
-}
-
 template <> void set<Prop::ForeColor>(ControlObject& c, const Long& v)
 {
     require(v >= 0 && v <= 0xFFFFFF);
-    c.foreColor = v;
     paintText(c.widget, v);
 }
 
@@ -166,29 +160,14 @@ template <> void set<Prop::Value>(ControlObject& c, const Integer& v)
     bar(c).setValue(v.value());
 }
 
-template <> Integer get<Prop::Min>(const ControlObject& c)
-{
-    return bar(c).minimum();
-}
-
 template <> void set<Prop::Min>(ControlObject& c, const Integer& v)
 {
     bar(c).setMinimum(v.value());
 }
 
-template <> Integer get<Prop::Max>(const ControlObject& c)
-{
-    return bar(c).maximum();
-}
-
 template <> void set<Prop::Max>(ControlObject& c, const Integer& v)
 {
     bar(c).setMaximum(v.value());
-}
-
-template <> Integer get<Prop::SmallChange>(const ControlObject& c)
-{
-    return bar(c).singleStep();
 }
 
 template <> void set<Prop::SmallChange>(ControlObject& c, const Integer& v)
@@ -197,20 +176,10 @@ template <> void set<Prop::SmallChange>(ControlObject& c, const Integer& v)
     bar(c).setSingleStep(v.value());
 }
 
-template <> Integer get<Prop::LargeChange>(const ControlObject& c)
-{
-    return bar(c).pageStep();
-}
-
 template <> void set<Prop::LargeChange>(ControlObject& c, const Integer& v)
 {
     require(v >= 1);
     bar(c).setPageStep(v.value());
-}
-
-template <> Boolean get<Prop::Enabled>(const ControlObject& c)
-{
-    return c.timerEnabled ? True : False;
 }
 
 template <> void set<Prop::Enabled>(ControlObject& c, const Boolean& v)
