@@ -56,10 +56,6 @@ class TestGame : public QObject
     std::unique_ptr<Form1> form;
 
     void tick() { rt::testing::fireTick(form->Timer1); }
-    QScrollBar* bar() const
-    {
-        return static_cast<QScrollBar*>(rt::testing::widget(form->HScroll1));
-    }
     void expectSpeed(int ms)
     {
         QCOMPARE(form->HScroll1.Value, rt::Integer(ms));
@@ -306,17 +302,17 @@ private slots:
     // The caption and the interval follow the thumb as it is dragged.
     void speedFollowsTheDraggedThumb()
     {
+        auto* bar = static_cast<QScrollBar*>(rt::testing::widget(form->HScroll1));
+        const QPoint thumb =
+            bar->mapTo(rt::testing::widget(*form), fixture::scrollBarPart(bar).center());
         QWindow* window = rt::testing::windowHandle(*form);
-        const QPoint thumb = fixture::scrollBarPart(bar()).center();
-        QTest::mousePress(window, Qt::LeftButton, {},
-                          bar()->mapTo(rt::testing::widget(*form), thumb));
-        const QPoint to = bar()->mapTo(rt::testing::widget(*form), thumb + QPoint(24, 0));
-        QTest::mouseMove(window, to);
-        const int moved = bar()->sliderPosition();
+        QTest::mousePress(window, Qt::LeftButton, {}, thumb);
+        QTest::mouseMove(window, thumb + QPoint(24, 0));
+        const int moved = bar->sliderPosition();
         QVERIFY(moved > 500);
         QCOMPARE(fixture::text(form->Label11.Caption), QStringLiteral("Таймер - %1").arg(moved));
         QCOMPARE(rt::Long(form->Timer1.Interval), rt::Long(moved));
-        QTest::mouseRelease(window, Qt::LeftButton, {}, to);
+        QTest::mouseRelease(window, Qt::LeftButton, {}, thumb + QPoint(24, 0));
         expectSpeed(moved);
     }
 };
