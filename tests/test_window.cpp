@@ -5,7 +5,6 @@
 #include "fixture.h"
 
 #include <QAccessible>
-#include <QApplication>
 #include <QFile>
 #include <QPainter>
 #include <QPushButton>
