@@ -40,12 +40,6 @@ inline const SquareSeen Squares[8] = {
 };
 inline const QRect StartCell(464, 304, 93, 93);
 
-// The runtime's colours are 0x00BBGGRR.
-inline QColor colour(rt::Long bgr)
-{
-    return QColor(bgr & 0xFF, (bgr >> 8) & 0xFF, (bgr >> 16) & 0xFF);
-}
-
 inline QString text(const rt::String& s)
 {
     return QString::fromStdU16String(s.str());
