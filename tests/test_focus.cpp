@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The keyboard: the speed stays on the arrow and page keys however many
-// rounds were played (test_game checks that no click takes the focus); Tab walks the controls in
-// the designed order, and Start answers Space and Return. Whatever has the keys shows it, and the
-// speed's thumb stands out from its trough.
+// The keyboard: Tab walks the controls in the designed order, Start answers
+// Space, Return and Enter, and the speed keeps the arrow and page keys however
+// many rounds were played (test_game checks that no click takes the focus).
+// Whatever has the keys shows it, and the speed's thumb stands out from its
+// trough.
 
 #include "fixture.h"
 
@@ -38,17 +39,19 @@ double contrast(QRgb a, QRgb b)
     return (qMax(la, lb) + 0.05) / (qMin(la, lb) + 0.05);
 }
 
-// One round of one colour from the Start button to the verdict's end: the
-// right answer, a wrong one, or a click on the bare window.
-void playRound(Form1& form, const QString& ending)
+// Ends the round under way: the right answer, a wrong one, or a click on the
+// bare window.
+void finishRound(Form1& form, const QString& ending)
 {
-    fixture::bringTo(form, fixture::Phase::Answering, QStringLiteral("3"));
+    fixture::presentAll(form);
     if (ending == QLatin1String("forfeit")) {
         fixture::clickAt(form, QPoint(506, 666)); // the empty band below the grid
         return;
     }
-    fixture::answer(form,
-                    ending == QLatin1String("right") ? QStringLiteral("3") : QStringLiteral("5"));
+    QString clicks = fixture::text(form.ShownSeq);
+    if (ending == QLatin1String("wrong"))
+        clicks[0] = QChar(u'1' + clicks[0].digitValue() % 8);
+    fixture::answer(form, clicks);
     rt::testing::fireTick(form.Timer2);
 }
 
@@ -70,38 +73,6 @@ private slots:
         ACTIVATE_OR_SKIP(window);
     }
     void cleanup() { form.reset(); }
-
-    void speedKeysWorkAfterRounds_data()
-    {
-        QTest::addColumn<bool>("random");
-        QTest::addColumn<QString>("ending");
-        QTest::addColumn<int>("rounds");
-        QTest::newRow("fixed, one right answer") << false << "right" << 1;
-        QTest::newRow("fixed, three wrong answers") << false << "wrong" << 3;
-        QTest::newRow("fixed, forfeit") << false << "forfeit" << 1;
-        QTest::newRow("random, one right answer") << true << "right" << 1;
-        QTest::newRow("random, three forfeits") << true << "forfeit" << 3;
-    }
-    void speedKeysWorkAfterRounds()
-    {
-        QFETCH(bool, random);
-        QFETCH(QString, ending);
-        QFETCH(int, rounds);
-        if (random)
-            fixture::clickControl(*form, form->Option2);
-        for (int i = 0; i < rounds; ++i)
-            playRound(*form, ending);
-        QVERIFY(form->Command1.Visible == rt::True);
-
-        QCOMPARE(focusOf(*form), scrollBar());
-        // Where each key takes the speed is test_settings' table.
-        for (auto [key, speed] : {std::pair{Qt::Key_Right, 510}, {Qt::Key_Left, 500}}) {
-            press(*form, key);
-            QCOMPARE(rt::Integer(form->HScroll1.Value).value(), speed);
-        }
-        // The keys never reached the placement.
-        QVERIFY(form->Option2.Value == (random ? rt::True : rt::False));
-    }
 
     // The option buttons are one stop, at the selected one, as a group of
     // option buttons is on any desktop; the arrows move within it.
@@ -134,29 +105,37 @@ private slots:
 
     // Start answers its keys; the focus on a control the presentation hides
     // (Start itself, or an option under random placement) goes to the first
-    // control shown.
-    void keysOnStartStartARound_data()
+    // control shown. However many rounds end, however they end, the speed
+    // keeps the keys, and they reach nothing else.
+    void keysStartARoundAndStayOnTheSpeed_data()
     {
         QTest::addColumn<int>("tabs");
         QTest::addColumn<Qt::Key>("key"); // Key_unknown: Start clicked
         QTest::addColumn<bool>("random");
-        QTest::newRow("Space, fixed") << 1 << Qt::Key_Space << false;
-        QTest::newRow("Return, fixed") << 1 << Qt::Key_Return << false;
-        QTest::newRow("Enter, fixed") << 1 << Qt::Key_Enter << false;
-        QTest::newRow("Space, random") << 1 << Qt::Key_Space << true;
-        QTest::newRow("clicked, on the random option") << 2 << Qt::Key_unknown << true;
+        QTest::addColumn<QString>("ending");
+        QTest::addColumn<int>("rounds");
+        QTest::newRow("Space, fixed, right") << 1 << Qt::Key_Space << false << "right" << 1;
+        QTest::newRow("Return, fixed, three wrong") << 1 << Qt::Key_Return << false << "wrong" << 3;
+        QTest::newRow("Enter, fixed, forfeit") << 1 << Qt::Key_Enter << false << "forfeit" << 1;
+        QTest::newRow("Space, random, right") << 1 << Qt::Key_Space << true << "right" << 1;
+        QTest::newRow("clicked, random, wrong") << 0 << Qt::Key_unknown << true << "wrong" << 1;
+        QTest::newRow("clicked, on the random option, three forfeits")
+            << 2 << Qt::Key_unknown << true << "forfeit" << 3;
     }
-    void keysOnStartStartARound()
+    void keysStartARoundAndStayOnTheSpeed()
     {
         QFETCH(int, tabs);
         QFETCH(Qt::Key, key);
         QFETCH(bool, random);
+        QFETCH(QString, ending);
+        QFETCH(int, rounds);
         if (random)
             form->Option2.Value = rt::True;
         for (int i = 0; i < tabs; ++i)
             press(*form, Qt::Key_Tab);
-        QCOMPARE(focusOf(*form), tabs == 1 ? rt::testing::widget(form->Command1)
-                                           : rt::testing::widget(form->Option2));
+        const QWidget* focused[] = {scrollBar(), rt::testing::widget(form->Command1),
+                                    rt::testing::widget(form->Option2)};
+        QCOMPARE(focusOf(*form), focused[tabs]);
 
         if (key == Qt::Key_unknown)
             fixture::clickControl(*form, form->Command1);
@@ -165,18 +144,27 @@ private slots:
         QCOMPARE(form->SeqLength, rt::Integer(1));
         QVERIFY(form->Command1.Visible == rt::False);
         QVERIFY(rt::testing::isRunning(form->Timer1));
-
         if (random) {
             // Nothing hidden takes keys; the speed cannot move unseen.
             QWidget* focus = focusOf(*form);
             QVERIFY2(!focus || focus->isVisible(), focus ? focus->metaObject()->className() : "");
             press(*form, Qt::Key_Right);
             QCOMPARE(rt::Integer(form->HScroll1.Value).value(), 500);
-            fixture::presentAll(*form);
         }
+        finishRound(*form, ending);
+        for (int i = 1; i < rounds; ++i) {
+            fixture::clickControl(*form, form->Command1);
+            finishRound(*form, ending);
+        }
+        QVERIFY(form->Command1.Visible == rt::True);
+
         QCOMPARE(focusOf(*form), scrollBar());
-        press(*form, Qt::Key_Right);
-        QCOMPARE(rt::Integer(form->HScroll1.Value).value(), 510);
+        // Where each key takes the speed is test_settings' table.
+        for (auto [key, speed] : {std::pair{Qt::Key_Right, 510}, {Qt::Key_Left, 500}}) {
+            press(*form, key);
+            QCOMPARE(rt::Integer(form->HScroll1.Value).value(), speed);
+        }
+        QVERIFY(form->Option2.Value == (random ? rt::True : rt::False));
     }
 
     // Whichever control has the keyboard shows it; on the scroll bar the mark
