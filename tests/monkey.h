@@ -38,8 +38,9 @@ public:
     {
         // The option last chosen, as Qt saw the click: a Value set in code
         // chooses nothing.
-        for (auto [option, n] : {std::pair{&form.Option1, 1}, {&form.Option2, 2}})
-            QObject::connect(static_cast<QAbstractButton*>(rt::testing::widget(*option)),
+        for (int n : {1, 2})
+            QObject::connect(static_cast<QAbstractButton*>(
+                                 rt::testing::widget(n == 1 ? form.Option1 : form.Option2)),
                              &QAbstractButton::clicked, &closer_, [this, n] { chosen_ = n; });
         closer_.setSingleShot(true);
         QObject::connect(&closer_, &QTimer::timeout, &closer_, [this] { closeBoxes(); });
