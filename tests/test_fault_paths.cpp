@@ -80,9 +80,14 @@ void start(QProcess& program, const QStringList& changes, bool threads = true)
     program.start(QStringLiteral(TEVALIN_PROGRAM), {});
 }
 
-// Its status (-1 when it hung and was killed, -2 when it crashed) and what it
-// said on standard error.
-std::pair<int, QString> finish(QProcess& program)
+struct Ending
+{
+    int status; // -1 when it hung and was killed, -2 when it crashed
+    QString err;
+    QByteArray why; // both, for a failure's message
+};
+
+Ending finish(QProcess& program)
 {
     const bool hung = !program.waitForFinished(BoundMs);
     if (hung) {
@@ -92,12 +97,8 @@ std::pair<int, QString> finish(QProcess& program)
     const int status = hung                                           ? -1
                        : program.exitStatus() == QProcess::NormalExit ? program.exitCode()
                                                                       : -2;
-    return {status, QString::fromLocal8Bit(program.readAllStandardError())};
-}
-
-QString explain(int status, const QString& err)
-{
-    return QStringLiteral("status %1, stderr:\n%2").arg(status).arg(err);
+    const QString err = QString::fromLocal8Bit(program.readAllStandardError());
+    return {status, err, QStringLiteral("status %1, stderr:\n%2").arg(status).arg(err).toUtf8()};
 }
 
 // Whether a top-level window is mapped on the display.
@@ -152,12 +153,12 @@ private slots:
         QFETCH(QString, output);
         QFETCH(int, status);
         QProcess& p = *runs.value(QString::fromLatin1(QTest::currentDataTag()));
-        const auto [ended, err] = finish(p);
+        const Ending e = finish(p);
         QCOMPARE(QString::fromUtf8(p.readAllStandardOutput()), output);
-        QCOMPARE(ended, status);
-        QVERIFY2(!err.contains(QLatin1String("Sanitizer")) &&
-                     !err.contains(QLatin1String("runtime error:")),
-                 qPrintable(err));
+        QCOMPARE(e.status, status);
+        QVERIFY2(!e.err.contains(QLatin1String("Sanitizer")) &&
+                     !e.err.contains(QLatin1String("runtime error:")),
+                 e.why);
     }
 
     void failingToStartSaysWhatFailed_data()
@@ -198,16 +199,13 @@ private slots:
         QFETCH(QStringList, said);
         QProcess program;
         start(program, changes, threads);
-        const auto [status, err] = finish(program);
+        const Ending e = finish(program);
         // Refused threads: before the window is up it cannot open one; after, it cannot go on.
-        QVERIFY2(status == NoWindow || (!threads && status == RuntimeError),
-                 qPrintable(explain(status, err)));
+        QVERIFY2(e.status == NoWindow || (!threads && e.status == RuntimeError), e.why);
         for (const QString& s : said)
-            QVERIFY2(err.contains(s),
-                     qPrintable(QStringLiteral("no \"%1\" in ").arg(s) + explain(status, err)));
+            QVERIFY2(e.err.contains(s), "no \"" + s.toUtf8() + "\" in " + e.why);
         // The guess it used to make for every failure.
-        QVERIFY2(!err.contains(QLatin1String("no display could be reached")),
-                 qPrintable(explain(status, err)));
+        QVERIFY2(!e.err.contains(QLatin1String("no display could be reached")), e.why);
     }
 
     void displayGoingAwayHasItsOwnStatus()
@@ -239,14 +237,13 @@ private slots:
         server.terminate();
         if (!server.waitForFinished(BoundMs))
             server.kill();
-        const auto [status, err] = finish(program);
-        QVERIFY2(viewable, qPrintable(explain(status, err)));
-        QCOMPARE(status, DisplayLost);
-        QVERIFY2(
-            err.contains(QStringLiteral("the display went away (platform xcb, DISPLAY ") + display),
-            qPrintable(explain(status, err)));
-        QVERIFY2(err.contains(QLatin1String("The X11 connection broke")),
-                 qPrintable(explain(status, err)));
+        const Ending e = finish(program);
+        QVERIFY2(viewable, e.why);
+        QCOMPARE(e.status, DisplayLost);
+        QVERIFY2(e.err.contains(QStringLiteral("the display went away (platform xcb, DISPLAY ") +
+                                display),
+                 e.why);
+        QVERIFY2(e.err.contains(QLatin1String("The X11 connection broke")), e.why);
     }
 };
 
