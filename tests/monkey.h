@@ -2,12 +2,13 @@
 #pragma once
 
 // A seeded random player: it plays Form1 through the real window as a player
-// (and, with a manual clock, the clock) would, and checks after every event
-// that the game is still sound. The same seed replays the same run: its
-// choices and the game's draws both come from the seed.
+// (and the manual clock) would, and checks after every event that the game is
+// still sound. The same seed replays the same run: its choices and the game's
+// draws both come from the seed.
 
 #include "fixture.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QMessageBox>
 #include <QTimer>
@@ -22,20 +23,25 @@ namespace monkey {
 
 using fixture::Phase;
 
-enum class Clock
+struct Tally
 {
-    Manual,
-    Real
+    std::uint64_t events = 0, rights = 0, wrongs = 0, credits = 0;
+    int longest = 0;
 };
 
 class Player
 {
 public:
-    Player(Form1& form, std::uint64_t seed, Clock clock = Clock::Manual)
-        : form_(form), rng_(seed), manual_(clock == Clock::Manual),
-          window_(rt::testing::widget(form)),
+    Player(Form1& form, std::uint64_t seed)
+        : form_(form), rng_(seed), window_(rt::testing::widget(form)),
           bar_(static_cast<QScrollBar*>(rt::testing::widget(form.HScroll1)))
     {
+        // The option last chosen, as Qt saw the click: a Value set in code
+        // chooses nothing.
+        for (int n : {1, 2})
+            QObject::connect(static_cast<QAbstractButton*>(
+                                 rt::testing::widget(n == 1 ? form.Option1 : form.Option2)),
+                             &QAbstractButton::clicked, &closer_, [this, n] { chosen_ = n; });
         closer_.setSingleShot(true);
         QObject::connect(&closer_, &QTimer::timeout, &closer_, [this] { closeBoxes(); });
         length_ = form_.SeqLength.value();
@@ -45,27 +51,30 @@ public:
     // One event, then the invariants; returns what broke, empty while all holds.
     const std::string& step()
     {
-        ++events_;
         if (QTest::lastMouseTimestamp > (1 << 30)) // an int that gains half a second a click
             QTest::lastMouseTimestamp = 0;
-        check("the clock's ticks");
+        event_ = std::to_string(++tally_.events);
+        closerTries_ = 0;
+        closer_.start(0);
         play();
+        closer_.stop();
         check("the event");
-        if (manual_ && events_ % 64 == 0)
-            flush();
+        if (tally_.events % 64 == 0) {
+            QCoreApplication::processEvents(); // what a real event loop does between events
+            check("the posted events");
+        }
         return failure_;
     }
 
-    std::uint64_t events() const { return events_; }
-    std::uint64_t creditsShown() const { return credits_; }
-    std::uint64_t verdicts(bool right) const { return right ? rights_ : wrongs_; }
-    int longestRound() const { return longest_; }
+    const Tally& tally() const { return tally_; }
     const std::string& failure() const { return failure_; }
-    // The posted work a real event loop does between events.
-    static void flush() { QCoreApplication::processEvents(); }
 
 private:
     int uniform(int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng_); }
+    QPoint anywhere()
+    {
+        return {uniform(0, window_->width() - 1), uniform(0, window_->height() - 1)};
+    }
     QPoint randomIn(const QWidget* w)
     {
         const QRect r = w->geometry();
@@ -76,15 +85,6 @@ private:
     // A press at one point of the window and the release at another.
     void press(QPoint from, QPoint to, Qt::MouseButton button = Qt::LeftButton)
     {
-        int chosen = 0; // the option this press and release select
-        for (int n : {1, 2}) {
-            QWidget* option = rt::testing::widget(n == 1 ? form_.Option1 : form_.Option2);
-            if (button == Qt::LeftButton && window_->childAt(from) == option &&
-                option->rect().contains(option->mapFrom(window_, to)))
-                chosen = n;
-        }
-        closerTries_ = 0;
-        closer_.start(manual_ ? 0 : uniform(0, 300));
         QWindow* handle = rt::testing::windowHandle(form_);
         QTest::mousePress(handle, button, {}, from);
         if (from != to) {
@@ -92,13 +92,10 @@ private:
             QTest::mouseMove(handle, to);
         }
         QTest::mouseRelease(handle, button, {}, to);
-        closer_.stop();
-        chosen_ = chosen ? chosen : chosen_;
     }
 
     void play()
     {
-        const QRect whole = window_->rect();
         const Phase now = fixture::phaseOf(form_);
         // Weights lean on what the phase asks of a player, so that rounds are
         // played to the end as well as broken off.
@@ -106,47 +103,41 @@ private:
                                20,
                                now == Phase::Answering ? 120 : 8,
                                1,
-                               manual_ ? (now == Phase::Presenting ? 60 : 10) : 0,
-                               manual_ ? (now == Phase::Verdict ? 12 : 3) : 0,
+                               now == Phase::Presenting ? 60 : 10,
+                               now == Phase::Verdict ? 12 : 3,
                                6,
                                5};
         const int kind =
             std::discrete_distribution<int>(std::begin(weights), std::end(weights))(rng_);
-        const rt::Control* const controls[] = {
-            &form_.Label1,  &form_.Label2,  &form_.Label3,  &form_.Label4,   &form_.Label5,
-            &form_.Label6,  &form_.Label7,  &form_.Label8,  &form_.Command1, &form_.Label9,
-            &form_.Label10, &form_.Label11, &form_.Option1, &form_.Option2,  &form_.HScroll1};
-        const std::u16string& shown = form_.ShownSeq.str();
-        const auto next = std::size_t(std::max(0, form_.ClickCount.value()));
-        event_ = std::to_string(events_) + ": kind " + std::to_string(kind);
+        event_ += ": kind " + std::to_string(kind);
         if (kind == 0) { // anywhere, now and then with the right button
-            const QPoint p(uniform(0, whole.right()), uniform(0, whole.bottom()));
+            const QPoint p = anywhere();
             press(p, p, uniform(0, 15) ? Qt::LeftButton : Qt::RightButton);
         } else if (kind == 1) { // on a control, shown or not
-            const QPoint p = randomIn(rt::testing::widget(*controls[uniform(0, 14)]));
+            const auto controls =
+                fixture::clientArea(form_)->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
+            const QPoint p = randomIn(controls[uniform(0, int(controls.size()) - 1)]);
             press(p, p);
         } else if (kind == 2) { // the next square shown, as a player who watched, or another
+            const std::u16string& shown = form_.ShownSeq.str();
+            const auto next = std::size_t(std::max(0, form_.ClickCount.value()));
             const int n =
                 next < shown.size() && uniform(0, 11) ? shown[next] - u'0' : uniform(1, 8);
             const QPoint p = randomIn(rt::testing::widget(form_.Square(n)));
             press(p, p);
         } else if (kind == 3) {
-            QMenuBar* bar = fixture::menuBar(form_);
-            const QPoint p = bar->mapTo(window_, bar->actionGeometry(bar->actions()[0]).center());
-            press(p, p);
+            fixture::clickCredit(form_);
         } else if (kind == 4 || kind == 5) {
             tick(kind == 4 ? form_.Timer1 : form_.Timer2);
         } else if (kind == 6 && bar_->isVisible()) { // only a shown bar holds the focus
-            static constexpr Qt::Key keys[] = {Qt::Key_Left, Qt::Key_Right,  Qt::Key_Up,
-                                               Qt::Key_Down, Qt::Key_PageUp, Qt::Key_PageDown,
-                                               Qt::Key_Home, Qt::Key_End,    Qt::Key_Space};
-            QTest::keyClick(bar_, keys[uniform(0, 8)]);
+            // Home, End, the arrows, Page Up and Page Down follow one another.
+            QTest::keyClick(bar_, Qt::Key(Qt::Key_Home + uniform(0, 7)));
         } else if (kind == 7) { // a drag, from the thumb or anywhere
             const QPoint from = uniform(0, 1)
                                     ? bar_->mapTo(window_, fixture::scrollBarPart(bar_).center())
-                                    : QPoint(uniform(0, whole.right()), uniform(0, whole.bottom()));
-            press(from, QPoint(uniform(0, whole.right()),
-                               std::clamp(from.y() + uniform(-40, 40), 0, whole.bottom())));
+                                    : anywhere();
+            press(from, QPoint(anywhere().x(),
+                               std::clamp(from.y() + uniform(-40, 40), 0, window_->height() - 1)));
         }
     }
 
@@ -160,9 +151,8 @@ private:
         rt::testing::fireTick(timer);
     }
 
-    // The credit is read and closed by the player a moment later (with a
-    // manual clock the timers may tick beneath it); any other box or menu
-    // that opens is a fault.
+    // The credit is read and closed by the player a moment later, the clock
+    // perhaps ticking beneath it; any other box or menu that opens is a fault.
     void closeBoxes()
     {
         if (QWidget* popup = QApplication::activePopupWidget()) {
@@ -171,15 +161,15 @@ private:
             return;
         }
         auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        if (!box) { // it may open later in the same press, say on the release
+        if (!box) { // it may open later in the same event, say on the release
             if (++closerTries_ < 100)
-                closer_.start(manual_ ? 0 : 5);
+                closer_.start(0);
             return;
         }
-        ++credits_;
+        ++tally_.credits;
         if (box->text() != QStringLiteral("Kelvaro   < 7 ноября 2004 года >"))
             fail("the credit reads \"" + box->text().toStdString() + "\"");
-        for (int ticks = manual_ ? uniform(0, 3) : 0; ticks > 0; --ticks) {
+        for (int ticks = uniform(0, 3); ticks > 0; --ticks) {
             tick(uniform(0, 4) ? form_.Timer1 : form_.Timer2);
             check("a tick beneath the credit");
         }
@@ -220,10 +210,11 @@ private:
                 return fail("the game skipped a phase");
             if (now == Phase::Verdict) {
                 const bool right = entered == shown;
-                right ? ++rights_ : ++wrongs_;
+                ++(right ? tally_.rights : tally_.wrongs);
+                const QWidget* verdict = rt::testing::widget(form_.Label9);
                 if (fixture::text(form_.Label9.Caption) !=
                         (right ? QStringLiteral("Правильно") : QStringLiteral("Ошибка")) ||
-                    rt::testing::widget(form_.Label9)->palette().color(QPalette::WindowText) !=
+                    verdict->palette().color(QPalette::WindowText) !=
                         fixture::colour(right ? Form1::DarkGreen : Form1::Red))
                     return fail("the verdict is wrong");
             }
@@ -233,7 +224,7 @@ private:
             if (now == Phase::Answering &&
                 (int(shown.size()) != length || form_.TickCount != 0 || form_.ClickCount != 0))
                 return fail("the presentation ended with the wrong colours or counters");
-            longest_ = std::max(longest_, length);
+            tally_.longest = std::max(tally_.longest, length);
             phase_ = now;
         }
         if (length < 0 || length != length_)
@@ -258,16 +249,15 @@ private:
 
     Form1& form_;
     std::mt19937_64 rng_;
-    const bool manual_;
     QWidget* const window_;
     QScrollBar* const bar_;
     QTimer closer_;
     int closerTries_ = 0;
 
-    std::uint64_t events_ = 0, credits_ = 0, rights_ = 0, wrongs_ = 0;
-    std::string event_, where_, failure_;
+    Tally tally_;
+    std::string event_ = "0", where_, failure_;
     Phase phase_ = Phase::Idle;
-    int length_ = 0, longest_ = 0;
+    int length_ = 0;
     int chosen_ = 1; // the load selects Option1
 };
 

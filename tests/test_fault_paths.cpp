@@ -1,18 +1,35 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// How the program ends, each case the real program in its own process:
-// closing the window (on X11 through the X server, as a window manager does)
-// ends it cleanly in every phase; a run-time error in a
-// handler shows its message and ends it at once, with nothing run after it.
-// The processes run side by side, all started before the first case.
+// How the real program ends, each case in a process of its own. Closing the
+// window (on X11 through the X server, as a window manager does) ends it
+// cleanly in every phase; a run-time error in a handler shows its message and
+// ends it at once, with nothing run after it (fault_helper plays these, side
+// by side, all started before the first case). When it cannot open its window
+// or keep it, it says what failed on standard error and ends with the status
+// its manual page gives. None may hang.
 
+#include <QDeadlineTimer>
 #include <QMap>
 #include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QTest>
+
+#include <X11/Xlib.h>
+#include <sys/resource.h>
 
 #include <memory>
 
 namespace {
 
+// The manual page's exit statuses.
+constexpr int RuntimeError = 1, NoWindow = 2, DisplayLost = 3;
+
+// Generous: the program either ends long before this or hangs for ever.
+constexpr int BoundMs = 60000;
+
+// fault_helper's runs and what they print; by default a run-time error 380,
+// raised once, shown, and nothing run beneath the box, neither the rest of
+// the handler nor the program after.
 const char* const Runs[][2] = {
     {"close idle", "reached idle\nexit 0\n"},
     {"close presenting", "reached presenting\nexit 0\n"},
@@ -35,6 +52,70 @@ const char* const Runs[][2] = {
      "box: Тевалин|Run-time error '6':  Overflow\nbeneath: nothing ran\n"},
 };
 
+// In the child: threads cannot be created, everything else can. Every
+// thread's stack is reserved at the stack limit's size, 1 GiB, which the
+// address-space limit (ulimit -v) cannot hold; the program itself needs far
+// less. Qt waits for threads it could not start: without its own check the
+// program would hang here.
+void noThreads()
+{
+    constexpr rlim_t MiB = rlim_t{1024} * 1024;
+    const rlimit stack{1024 * MiB, RLIM_INFINITY}, space{640 * MiB, 640 * MiB};
+    setrlimit(RLIMIT_STACK, &stack);
+    setrlimit(RLIMIT_AS, &space);
+}
+
+// The program, in the suite's environment changed by "NAME=value" and "NAME"
+// (removed); started, not yet finished.
+void start(QProcess& program, const QStringList& changes, bool threads = true)
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const QString& c : changes) {
+        const qsizetype eq = c.indexOf(u'=');
+        eq < 0 ? env.remove(c) : env.insert(c.left(eq), c.mid(eq + 1));
+    }
+    program.setProcessEnvironment(env);
+    if (!threads)
+        program.setChildProcessModifier(noThreads);
+    program.start(QStringLiteral(TEVALIN_PROGRAM), {});
+}
+
+struct Ending
+{
+    int status; // -1 when it hung and was killed, -2 when it crashed
+    QString err;
+    QByteArray why; // both, for a failure's message
+};
+
+Ending finish(QProcess& program)
+{
+    const bool hung = !program.waitForFinished(BoundMs);
+    if (hung) {
+        program.kill();
+        program.waitForFinished();
+    }
+    const int status = hung                                           ? -1
+                       : program.exitStatus() == QProcess::NormalExit ? program.exitCode()
+                                                                      : -2;
+    const QString err = QString::fromLocal8Bit(program.readAllStandardError());
+    return {status, err, QStringLiteral("status %1, stderr:\n%2").arg(status).arg(err).toUtf8()};
+}
+
+// Whether a top-level window is mapped on the display.
+bool windowViewable(Display* d)
+{
+    Window root = 0, parent = 0, *children = nullptr;
+    unsigned n = 0;
+    bool viewable = false;
+    XQueryTree(d, DefaultRootWindow(d), &root, &parent, &children, &n);
+    for (unsigned i = 0; i < n; ++i) {
+        XWindowAttributes a{};
+        viewable |= XGetWindowAttributes(d, children[i], &a) && a.map_state == IsViewable;
+    }
+    XFree(children);
+    return viewable;
+}
+
 } // namespace
 
 class TestFaultPaths : public QObject
@@ -48,45 +129,121 @@ private slots:
     {
         for (const auto& run : Runs) {
             auto p = std::make_shared<QProcess>();
-            const QStringList args = QString::fromLatin1(run[0]).split(u' ');
-            p->start(QStringLiteral(FAULT_HELPER), args);
+            p->start(QStringLiteral(FAULT_HELPER), QString::fromLatin1(run[0]).split(u' '));
             runs.insert(QString::fromLatin1(run[0]), p);
         }
     }
 
     void endings_data()
     {
-        QTest::addColumn<QString>("run");
         QTest::addColumn<QString>("output");
         QTest::addColumn<int>("status");
         for (const auto& [run, output] : Runs) {
-            // An error is raised once, shown, and nothing runs beneath the
-            // box, neither the rest of the handler nor the program after.
             const QString handler = QString::fromLatin1(run).section(u' ', 1);
-            QTest::newRow(run) << QString::fromLatin1(run)
-                               << (output ? QString::fromUtf8(output)
+            QTest::newRow(run) << (output ? QString::fromUtf8(output)
                                           : QStringLiteral("raise %1\nbox: Тевалин|Run-time "
                                                            "error '380':  Invalid property "
                                                            "value\nbeneath: nothing ran\n")
                                                 .arg(handler))
-                               << (QByteArray(run).startsWith("close") ? 0 : 1);
+                               << (QByteArray(run).startsWith("close") ? 0 : RuntimeError);
         }
     }
     void endings()
     {
-        QFETCH(QString, run);
         QFETCH(QString, output);
         QFETCH(int, status);
-        QProcess& p = *runs.value(run);
-        if (!p.waitForFinished(30000))
-            p.kill();
+        QProcess& p = *runs.value(QString::fromLatin1(QTest::currentDataTag()));
+        const Ending e = finish(p);
         QCOMPARE(QString::fromUtf8(p.readAllStandardOutput()), output);
-        QCOMPARE(p.exitStatus(), QProcess::NormalExit);
-        QCOMPARE(p.exitCode(), status);
-        const QString err = QString::fromUtf8(p.readAllStandardError());
-        QVERIFY2(!err.contains(QLatin1String("Sanitizer")) &&
-                     !err.contains(QLatin1String("runtime error:")),
-                 qPrintable(err));
+        QCOMPARE(e.status, status);
+        QVERIFY2(!e.err.contains(QLatin1String("Sanitizer")) &&
+                     !e.err.contains(QLatin1String("runtime error:")),
+                 e.why);
+    }
+
+    void failingToStartSaysWhatFailed_data()
+    {
+        QTest::addColumn<QStringList>("changes");
+        QTest::addColumn<bool>("threads");
+        QTest::addColumn<QStringList>("said");
+        const auto row = [](const char* name, const char* changes, const char* said,
+                            bool threads = true) {
+            QTest::newRow(name) << QString::fromUtf8(changes).split(u' ') << threads
+                                << QString::fromUtf8(said).split(u'|');
+        };
+        row("platform that does not exist", "QT_QPA_PLATFORM=bogus",
+            "cannot open a window (platform bogus,|"
+            "Could not find the Qt platform plugin \"bogus\"");
+        row("X display that does not answer",
+            "QT_QPA_PLATFORM=xcb DISPLAY=:65431 XAUTHORITY=/nonexistent",
+            "cannot open a window (platform xcb, DISPLAY :65431,|"
+            "could not connect to display :65431");
+        row("Wayland display that does not answer",
+            "QT_QPA_PLATFORM=wayland WAYLAND_DISPLAY=tevalin-test-no-compositor",
+            "cannot open a window (platform wayland,|"
+            "WAYLAND_DISPLAY tevalin-test-no-compositor)|Qt said:");
+        row("no display named", "QT_QPA_PLATFORM DISPLAY WAYLAND_DISPLAY",
+            "cannot open a window: no display is set (neither DISPLAY nor WAYLAND_DISPLAY)");
+#if !defined(__SANITIZE_ADDRESS__) // it cannot run under an address-space limit
+        const QString platform =
+            QStringLiteral("QT_QPA_PLATFORM=") +
+            qEnvironmentVariable("QT_QPA_PLATFORM", QStringLiteral("offscreen"));
+        row("threads refused", qPrintable(platform), "Qt could not create a thread|ulimit -v",
+            false);
+#endif
+    }
+    void failingToStartSaysWhatFailed()
+    {
+        QFETCH(QStringList, changes);
+        QFETCH(bool, threads);
+        QFETCH(QStringList, said);
+        QProcess program;
+        start(program, changes, threads);
+        const Ending e = finish(program);
+        // Refused threads: before the window is up it cannot open one; after, it cannot go on.
+        QVERIFY2(e.status == NoWindow || (!threads && e.status == RuntimeError), e.why);
+        for (const QString& s : said)
+            QVERIFY2(e.err.contains(s), "no \"" + s.toUtf8() + "\" in " + e.why);
+        // The guess it used to make for every failure.
+        QVERIFY2(!e.err.contains(QLatin1String("no display could be reached")), e.why);
+    }
+
+    void displayGoingAwayHasItsOwnStatus()
+    {
+        if (QStandardPaths::findExecutable(QStringLiteral("Xvfb")).isEmpty())
+            QSKIP("needs Xvfb (scripts/setup test installs it)");
+        // A private X server, on a display it chooses itself.
+        QProcess server;
+        server.start(QStringLiteral("Xvfb"), {QStringLiteral("-displayfd"), QStringLiteral("1"),
+                                              QStringLiteral("-nolisten"), QStringLiteral("tcp")});
+        QDeadlineTimer deadline(BoundMs);
+        while (!server.canReadLine() && server.waitForStarted(BoundMs) &&
+               server.state() == QProcess::Running && !deadline.hasExpired())
+            server.waitForReadyRead(100);
+        const QString display = QLatin1Char(':') + QString::fromLatin1(server.readLine()).trimmed();
+        Display* x = XOpenDisplay(qPrintable(display));
+        QVERIFY2(x, "Xvfb did not start");
+
+        QTemporaryDir runtime;
+        QProcess program;
+        start(program, {QStringLiteral("QT_QPA_PLATFORM=xcb"), QStringLiteral("DISPLAY=") + display,
+                        QStringLiteral("WAYLAND_DISPLAY"),
+                        QStringLiteral("XDG_RUNTIME_DIR=") + runtime.path()});
+        while (!windowViewable(x) && program.state() != QProcess::NotRunning &&
+               !deadline.hasExpired())
+            QTest::qWait(20);
+        const bool viewable = windowViewable(x);
+        XCloseDisplay(x);
+        server.terminate();
+        if (!server.waitForFinished(BoundMs))
+            server.kill();
+        const Ending e = finish(program);
+        QVERIFY2(viewable, e.why);
+        QCOMPARE(e.status, DisplayLost);
+        QVERIFY2(e.err.contains(QStringLiteral("the display went away (platform xcb, DISPLAY ") +
+                                display),
+                 e.why);
+        QVERIFY2(e.err.contains(QLatin1String("The X11 connection broke")), e.why);
     }
 };
 
