@@ -215,7 +215,7 @@ private:
                 if (fixture::text(form_.Label9.Caption) !=
                         (right ? QStringLiteral("Правильно") : QStringLiteral("Ошибка")) ||
                     verdict->palette().color(QPalette::WindowText) !=
-                        fixture::colour(right ? Form1::DarkGreen : Form1::Red))
+                        (right ? QColor(0, 128, 0) : QColor(Qt::red)))
                     return fail("the verdict is wrong");
             }
             length_ += now == Phase::Presenting;
