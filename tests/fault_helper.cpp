@@ -201,7 +201,5 @@ int main(int argc, char* argv[])
         f.breakHandler(what);
     watchForErrorBox(f);
     QTimer::singleShot(0, [&] { play(f, mode, what); });
-    const int status = app.run(f);
-    say(QStringLiteral("exit %1").arg(status));
-    return status;
+    return app.run(f);
 }

@@ -31,11 +31,11 @@ constexpr int BoundMs = 60000;
 // raised once, shown, and nothing run beneath the box, neither the rest of
 // the handler nor the program after.
 const char* const Runs[][2] = {
-    {"close idle", "reached idle\nexit 0\n"},
-    {"close presenting", "reached presenting\nexit 0\n"},
-    {"close answering", "reached answering\nexit 0\n"},
-    {"close verdict", "reached verdict\nexit 0\n"},
-    {"close credit", "reached credit\nexit 0\n"},
+    {"close idle", "reached idle\n"},
+    {"close presenting", "reached presenting\n"},
+    {"close answering", "reached answering\n"},
+    {"close verdict", "reached verdict\n"},
+    {"close credit", "reached credit\n"},
     {"error Form_Load", nullptr},
     {"error Form_Click", nullptr},
     {"error Command1_Click", nullptr},

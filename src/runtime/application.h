@@ -23,7 +23,8 @@ public:
     ~Application();
 
     // Shows the form and delivers its events until it is closed; the exit
-    // status. Ends the process with ExitDisplayLost if the display goes away.
+    // status. Ends the process with ExitDisplayLost if the display goes away,
+    // and on Wayland ends it as soon as the form is closed.
     int run(Form& form);
 
 private:
