@@ -188,8 +188,8 @@ private slots:
         const QString platform =
             QStringLiteral("QT_QPA_PLATFORM=") +
             qEnvironmentVariable("QT_QPA_PLATFORM", QStringLiteral("offscreen"));
-        row("threads refused", qPrintable(platform), "Qt could not create a thread|ulimit -v",
-            false);
+        row("threads refused", qPrintable(platform),
+            "Qt could not create a thread|limited to 640 MiB: ulimit -v", false);
 #endif
     }
     void failingToStartSaysWhatFailed()
