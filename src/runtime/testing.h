@@ -9,7 +9,6 @@
 // own error box shows and the process ends with status 1.
 
 #include "controls.h"
-#include "convert.h"
 
 #include <chrono>
 #include <functional>
@@ -43,13 +42,6 @@ std::size_t scriptedDrawsLeft();
 // Records 'R' for every reseed and 'r' for every draw.
 void traceRandom(bool on);
 std::string randomTrace();
-
-// The runtime's own conversions, to compare with what Qt shows.
-using detail::pixels;
-using detail::toColor;
-using detail::toQString;
-using detail::toString;
-using detail::twips;
 
 QWidget* widget(const Form& form);
 QWidget* widget(const Control& control);
