@@ -161,14 +161,10 @@ inline void answer(Form1& form, const QString& clicks)
         clickSquare(form, d.digitValue());
 }
 
-// Brings a round of `shown` to a phase: presenting after its first colour,
-// answering with nothing clicked, or the verdict on a right answer.
+// Brings a round of `shown` from Start to a phase: presenting after its first
+// colour, answering with nothing clicked, or the verdict on a right answer.
 inline void bringTo(Form1& form, Phase phase, const QString& shown = QStringLiteral("27"))
 {
-    if (phase == Phase::Idle) {
-        form.SeqLength = rt::Integer(int(shown.size()));
-        return;
-    }
     start(form, shown);
     rt::testing::fireTick(form.Timer1);
     if (phase != Phase::Presenting)

@@ -65,24 +65,12 @@ private slots:
         QVERIFY(*std::max_element(draws.begin(), draws.end()) > 0.95f);
     }
 
-    void theNextTickStaysOnTheGrid_data()
-    {
-        QTest::addColumn<qint64>("origin");
-        QTest::addColumn<qint64>("interval");
-        QTest::addColumn<qint64>("now");
-        QTest::addColumn<qint64>("next");
-        QTest::newRow("before the first tick") << 1000ll << 500ll << 1200ll << 1500ll;
-        QTest::newRow("at a tick") << 1000ll << 500ll << 1500ll << 2000ll;
-        QTest::newRow("two ticks missed") << 1000ll << 500ll << 2600ll << 3000ll;
-    }
-
+    // Ticks every 500 ms from 1000: before the first tick, at a tick, and with
+    // two ticks missed.
     void theNextTickStaysOnTheGrid()
     {
-        QFETCH(qint64, origin);
-        QFETCH(qint64, interval);
-        QFETCH(qint64, now);
-        QFETCH(qint64, next);
-        QCOMPARE(rt::detail::nextTick(origin, interval, now), next);
+        for (auto [now, next] : {std::pair{1200ll, 1500ll}, {1500ll, 2000ll}, {2600ll, 3000ll}})
+            QCOMPARE(rt::detail::nextTick(1000, 500, now), next);
     }
 
     // One running timer: a new Interval applies at once (the first tick was

@@ -7,7 +7,6 @@
 #include <QAccessible>
 #include <QFile>
 #include <QPainter>
-#include <QPushButton>
 
 #include <cstdlib>
 
@@ -25,30 +24,20 @@ QImage grab(const Form1& form)
     return fixture::clientArea(form)->grab().toImage().convertToFormat(QImage::Format_RGB32);
 }
 
-QRect scaled(const QRect& r, int dpr)
+// The bounding box, in the image's own pixels, of the pixels inside `client`
+// (an area in client pixels) that stand out from `ground`; at a threshold of
+// 0, of every pixel not exactly the ground's colour.
+QRect inkBox(const QImage& image, const QRect& client, QColor ground, int threshold = InkThreshold)
 {
-    return QRect(r.topLeft() * dpr, r.size() * dpr);
-}
-
-int pixelsUnlike(const QImage& image, const QRect& area, QRgb colour)
-{
-    int count = 0;
-    for (int y = area.top(); y <= area.bottom(); ++y)
-        for (int x = area.left(); x <= area.right(); ++x)
-            count += (image.pixel(x, y) & 0xFFFFFF) != colour;
-    return count;
-}
-
-// The bounding box of the pixels inside `area` that stand out from `ground`.
-QRect inkBox(const QImage& image, const QRect& area, QColor ground)
-{
+    const int dpr = int(image.devicePixelRatio());
+    const QRect area(client.topLeft() * dpr, client.size() * dpr);
     QRect box;
     for (int y = area.top(); y <= area.bottom(); ++y)
         for (int x = area.left(); x <= area.right(); ++x) {
             const QRgb p = image.pixel(x, y);
-            if (std::abs(qRed(p) - ground.red()) > InkThreshold ||
-                std::abs(qGreen(p) - ground.green()) > InkThreshold ||
-                std::abs(qBlue(p) - ground.blue()) > InkThreshold)
+            if (std::abs(qRed(p) - ground.red()) > threshold ||
+                std::abs(qGreen(p) - ground.green()) > threshold ||
+                std::abs(qBlue(p) - ground.blue()) > threshold)
                 box |= QRect(x, y, 1, 1);
         }
     return box;
@@ -80,42 +69,38 @@ private slots:
         QCOMPARE(fixture::drawsLeftOver(), std::size_t(0));
     }
 
-    // The title and the credit are checked where the window manager reads
-    // them (test_window_system) and where the player clicks (test_game).
-    void windowIsFixedAndSized()
+    // A window of fixed size with its icon (the title and the credit are
+    // checked where the window manager reads them, test_window_system, and
+    // where the player clicks, test_game). Every pixel of a square's cell has
+    // its colour, the Start button's face is solid along its edges (inside
+    // the border, clear of the caption), and everything else is white, right
+    // up to the cells.
+    void fixedWindowShowsSquaresAndStartOnWhite()
     {
-        auto* window = static_cast<QMainWindow*>(rt::testing::widget(*form));
+        QWidget* window = rt::testing::widget(*form);
         QVERIFY(!window->windowIcon().isNull());
-        QCOMPARE(grab(*form).size(), QSize(1018, 736) * dpr);
         QCOMPARE(window->minimumSize(), window->maximumSize());
-    }
-
-    // Every pixel of a square's cell has its colour, the Start button's face
-    // is solid along its edges (inside the border, clear of the caption), and
-    // everything else is white, right up to the cells.
-    void squaresAndStartOnWhite()
-    {
         const QImage shot = grab(*form);
+        QCOMPARE(shot.size(), QSize(1018, 736) * dpr);
         QImage rest = shot;
-        rest.setDevicePixelRatio(1); // paint in the image's own pixels
-        QPainter painter(&rest);
+        QPainter painter(&rest); // in client pixels, as the image's ratio scales them
         for (const fixture::SquareSeen& s : fixture::Squares) {
-            QCOMPARE(pixelsUnlike(shot, scaled(s.cell, dpr), s.colour), 0);
-            painter.fillRect(scaled(s.cell, dpr), Qt::white);
+            QCOMPARE(inkBox(shot, s.cell, s.colour, 0), QRect());
+            painter.fillRect(s.cell, Qt::white);
         }
         const QRect r = fixture::StartCell;
         for (const QRect& band :
              {QRect(r.left() + 2, r.top() + 2, 89, 18),
               QRect(r.left() + 2, r.bottom() - 19, 89, 18), QRect(r.left() + 2, r.top() + 2, 6, 89),
               QRect(r.right() - 7, r.top() + 2, 6, 89)})
-            QCOMPARE(pixelsUnlike(shot, scaled(band, dpr), StartFace), 0);
-        painter.fillRect(scaled(r, dpr), Qt::white);
+            QCOMPARE(inkBox(shot, band, StartFace, 0), QRect());
+        painter.fillRect(r, Qt::white);
         const rt::Control* const settings[] = {&form->Option1, &form->Option2, &form->Label11,
                                                &form->HScroll1};
         for (const rt::Control* c : settings)
-            painter.fillRect(scaled(rt::testing::widget(*c)->geometry(), dpr), Qt::white);
+            painter.fillRect(rt::testing::widget(*c)->geometry(), Qt::white);
         painter.end();
-        QCOMPARE(pixelsUnlike(rest, rest.rect(), 0xFFFFFF), 0);
+        QCOMPARE(inkBox(rest, fixture::clientArea(*form)->rect(), Qt::white, 0), QRect());
     }
 
     void captionsAreWholeAndAtTheirSize_data()
@@ -142,11 +127,9 @@ private slots:
         const rt::Control* const controls[] = {&form->Option1, &form->Option2, &form->Label11,
                                                &form->Command1, &form->Label9};
         QWidget* w = rt::testing::widget(*controls[control]);
-        const bool button = qobject_cast<QPushButton*>(w);
-        const QRect area =
-            scaled(button ? w->geometry().adjusted(2, 2, -2, -2) : w->geometry(), dpr);
-        const QRect seen =
-            inkBox(grab(*form), area, button ? QColor(StartFace) : QColor(Qt::white));
+        const int border = control == 3 ? 2 : 0; // the Start button's face lies inside it
+        const QRect g = w->geometry().adjusted(border, border, -border, -border);
+        const QRect seen = inkBox(grab(*form), g, border ? QColor(StartFace) : QColor(Qt::white));
         QVERIFY2(std::abs(seen.width() - ink.width() * dpr) <= 2 * dpr &&
                      std::abs(seen.height() - ink.height() * dpr) <= 2 * dpr,
                  qPrintable(QStringLiteral("ink %1 x %2").arg(seen.width()).arg(seen.height())));
