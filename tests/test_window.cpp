@@ -97,8 +97,15 @@ private slots:
         painter.fillRect(r, Qt::white);
         const rt::Control* const settings[] = {&form->Option1, &form->Option2, &form->Label11,
                                                &form->HScroll1};
-        for (const rt::Control* c : settings)
-            painter.fillRect(rt::testing::widget(*c)->geometry(), Qt::white);
+        for (const rt::Control* c : settings) {
+            const QRect area = rt::testing::widget(*c)->geometry();
+            // Beside their ink the settings show the window's white, not the style's grey.
+            if (c != &form->HScroll1)
+                QCOMPARE(inkBox(shot, QRect(area.bottomRight() - QPoint(3, 3), QSize(3, 3)),
+                                Qt::white, 0),
+                         QRect());
+            painter.fillRect(area, Qt::white);
+        }
         painter.end();
         QCOMPARE(inkBox(rest, fixture::clientArea(*form)->rect(), Qt::white, 0), QRect());
     }
