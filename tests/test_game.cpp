@@ -112,6 +112,7 @@ private slots:
         QCOMPARE(fixture::phaseOf(*form), Phase::Answering); // a wrong click is not told early
         fixture::answer(*form, clicked.right(1));
         QCOMPARE(fixture::phaseOf(*form), Phase::Verdict);
+        QCOMPARE(fixture::text(form->EnteredSeq), clicked); // each square takes its own digit
     }
 
     void placement_data()
