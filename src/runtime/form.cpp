@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "form.h"
 
+#include "accessibility.h"
 #include "error.h"
 #include "form_object.h"
+#include "look.h"
 #include "widgets.h"
 
 #include <QLayout>
@@ -18,32 +20,6 @@ namespace {
 
 static_assert(int(Alignment::Left) == Qt::AlignLeft && int(Alignment::Right) == Qt::AlignRight &&
               int(Alignment::Center) == Qt::AlignHCenter);
-
-QString buttonStyle(Long face)
-{
-    // A style sheet gives the solid face; Fusion paints the palette as a gradient.
-    const QColor c = toColor(face);
-    return QStringLiteral("QPushButton { background-color: %1; border: 1px solid #7a7a7a; }"
-                          "QPushButton:pressed { background-color: %2; }"
-                          "QPushButton:focus { border: 2px solid #3d6fb4; }")
-        .arg(c.name(), c.darker(110).name());
-}
-
-// Setting the name also tells assistive technology that it changed.
-void nameForAssistiveTechnology(QWidget* w, const ControlDescription& d)
-{
-    const QString name = toQString(d.accessibleName);
-    if (d.kind != Kind::HScrollBar || !name.contains(QLatin1String("%1"))) {
-        w->setAccessibleName(toQString(d.accessibleNameFor(d.caption)));
-        return;
-    }
-    auto* bar = static_cast<ScrollWidget*>(w);
-    // The value in the name follows the thumb, as the speed caption does.
-    const auto rename = [bar, name] { bar->setAccessibleName(name.arg(bar->position())); };
-    QObject::connect(bar, &QScrollBar::valueChanged, bar, rename);
-    QObject::connect(bar, &QScrollBar::sliderMoved, bar, rename);
-    rename();
-}
 
 QWidget* createWidget(ControlObject& c, const ControlDescription& d, QWidget* parent)
 {
@@ -71,23 +47,6 @@ QWidget* createWidget(ControlObject& c, const ControlDescription& d, QWidget* pa
 }
 
 } // namespace
-
-void paintBackground(QWidget* w, Long bgr)
-{
-    // Fusion fills some controls with the Button role, the rest with Window.
-    QPalette p = w->palette();
-    p.setColor(QPalette::Window, toColor(bgr));
-    p.setColor(QPalette::Button, toColor(bgr));
-    w->setPalette(p);
-    w->setAutoFillBackground(true);
-}
-
-void paintText(QWidget* w, Long bgr)
-{
-    QPalette p = w->palette();
-    p.setColor(QPalette::WindowText, toColor(bgr));
-    w->setPalette(p);
-}
 
 bool ControlObject::accepts(Event e) const
 {

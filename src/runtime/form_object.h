@@ -104,10 +104,6 @@ QFont fontFor(const FontDescription& d);
 // its title also in an encoding that does not depend on the locale (X11 only).
 void nameWindowsForX11(std::string_view windowClass);
 
-// A control's colours, 0x00BBGGRR.
-void paintBackground(QWidget* w, Long bgr);
-void paintText(QWidget* w, Long bgr);
-
 // Runs a handler; a run-time error shows its message and ends the program.
 void trap(const std::function<void()>& handler);
 // The same trap around the delivery of one toolkit event.

@@ -2,9 +2,11 @@
 // Property access in the runtime's units. A value a control cannot take is a
 // run-time error.
 
+#include "accessibility.h"
 #include "controls.h"
 #include "error.h"
 #include "form_object.h"
+#include "look.h"
 #include "widgets.h"
 
 #include <QMainWindow>
@@ -34,21 +36,6 @@ void place(ControlObject& c, Single& coordinate, Single v)
                           pixels(c.design->height));
 }
 
-// An accessible name that says which square's colour the control shows, so
-// that assistive technology can tell which colour appeared.
-void colourShown(const ControlObject& c, Long bgr)
-{
-    if (!c.design->nameTellsColour)
-        return;
-    std::u16string name(c.design->accessibleName);
-    for (const ControlDescription& other : c.form.description.controls)
-        if (&other != c.design && other.backColor == bgr && !other.accessibleName.empty()) {
-            name.append(u": ").append(other.accessibleName);
-            break;
-        }
-    c.widget->setAccessibleName(toQString(name));
-}
-
 } // namespace
 
 template <> Boolean get<Prop::Visible>(const ControlObject& c)
@@ -72,10 +59,7 @@ template <> String get<Prop::Caption>(const ControlObject& c)
 template <> void set<Prop::Caption>(ControlObject& c, const String& v)
 {
     static_cast<QLabel*>(c.widget)->setText(toQString(v.str()));
-    // A name that follows the caption is set after the text, so that assistive
-    // technology hears of the change once, with the new name.
-    if (c.design->nameFollowsCaption)
-        c.widget->setAccessibleName(toQString(c.design->accessibleNameFor(v.str())));
+    captionShown(c, v.str());
 }
 
 template <> Long get<Prop::BackColor>(const ControlObject& c)

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "widgets.h"
 
+#include "look.h"
+
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -68,9 +70,8 @@ void ScrollWidget::keyPressEvent(QKeyEvent* e)
 
 void ScrollWidget::paintEvent(QPaintEvent* e)
 {
-    // The grey of the Start button's border, and the blue of its focus mark.
-    const QColor Thumb(0x7a, 0x7a, 0x7a);
-    const QColor FocusMark(0x3d, 0x6f, 0xb4);
+    const QColor Thumb(BorderGrey);
+    const QColor FocusMark(FocusBlue);
     QScrollBar::paintEvent(e);
     QStyleOptionSlider opt;
     initStyleOption(&opt);
