@@ -3,7 +3,7 @@
 // its timers on the clock: ticks fall on a grid from the timer's start, a new
 // Interval applies to a running timer, and ticks missed while the window's
 // thread was busy are dropped rather than delivered in a burst (only counts
-// are checked, which hold on a busy machine).
+// are checked, which hold on a busy machine), nor squeezed after a late one.
 
 #include "fixture.h"
 
@@ -65,12 +65,23 @@ private slots:
         QVERIFY(*std::max_element(draws.begin(), draws.end()) > 0.95f);
     }
 
-    // Ticks every 500 ms from 1000: before the first tick, at a tick, and with
-    // two ticks missed.
-    void theNextTickStaysOnTheGrid()
+    // The tick after one due at 1000 ms, every 500 ms: on the grid while
+    // the delivery leaves most of an interval to it, else an interval on.
+    void theNextTickLeavesTheColourItsTime_data()
     {
-        for (auto [now, next] : {std::pair{1200ll, 1500ll}, {1500ll, 2000ll}, {2600ll, 3000ll}})
-            QCOMPARE(rt::detail::nextTick(1000, 500, now), next);
+        QTest::addColumn<qint64>("delivered");
+        QTest::addColumn<qint64>("next");
+        QTest::newRow("on time") << 1000ll << 1500ll;
+        QTest::newRow("a little late") << 1060ll << 1500ll;
+        QTest::newRow("very late") << 1300ll << 1800ll;
+        QTest::newRow("two ticks missed") << 2300ll << 2800ll;
+        QTest::newRow("two ticks missed, just past the grid") << 2010ll << 2500ll;
+    }
+    void theNextTickLeavesTheColourItsTime()
+    {
+        QFETCH(qint64, delivered);
+        QFETCH(qint64, next);
+        QCOMPARE(rt::detail::tickAfter(1000, 500, delivered), next);
     }
 
     // One running timer: a new Interval applies at once (the first tick was

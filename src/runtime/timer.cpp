@@ -85,7 +85,7 @@ void ControlObject::timerWoke()
     // Nothing to read: the timer was stopped or re-timed since it fired.
     if (read(timerFd, &expirations, sizeof expirations) != sizeof expirations)
         return;
-    deadline = nextTick(deadline, interval * NsPerMs, clockNow());
+    deadline = tickAfter(deadline, interval * NsPerMs, clockNow());
     arm(timerFd, deadline); // before the handler, which may stop or re-time it
     if (tickProbe)
         tickProbe(name, std::chrono::nanoseconds(clockNow() - entered));
