@@ -1,9 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "application.h"
 
+#include "convert.h"
 #include "error.h"
+#include "fonts.h"
 #include "form.h"
-#include "form_object.h"
+#include "trap.h"
+#include "x11.h"
 
 #include <QApplication>
 #include <QIcon>

@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "error.h"
 
-#include "form_object.h"
+#include "seams.h"
+#include "trap.h"
 
 #include <QApplication>
 #include <QMessageBox>

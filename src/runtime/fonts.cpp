@@ -1,5 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "form_object.h"
+#include "fonts.h"
+
+#include "description.h"
 
 #include <QFile>
 #include <QFontDatabase>

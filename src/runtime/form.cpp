@@ -2,9 +2,10 @@
 #include "form.h"
 
 #include "accessibility.h"
-#include "error.h"
+#include "fonts.h"
 #include "form_object.h"
 #include "look.h"
+#include "trap.h"
 #include "widgets.h"
 
 #include <QLayout>
@@ -48,6 +49,11 @@ QWidget* createWidget(ControlObject& c, const ControlDescription& d, QWidget* pa
 
 } // namespace
 
+ControlObject::ControlObject(FormObject& f, std::string_view n, Kind k)
+    : form(f), name(n), kind(k), timer(name, [this] { raise(Event::Timer); })
+{
+}
+
 bool ControlObject::accepts(Event e) const
 {
     return kind == Kind::Form         ? e == Event::Load || e == Event::Click
@@ -88,10 +94,10 @@ FormObject::FormObject(const FormDescription& d)
         c.design = &cd;
         c.left = cd.left;
         c.top = cd.top;
-        c.timerEnabled = cd.kind == Kind::Timer && cd.enabled;
-        c.interval = cd.interval;
-        if (cd.kind == Kind::Timer)
+        if (cd.kind == Kind::Timer) {
+            c.timer.set(cd.enabled, cd.interval);
             continue;
+        }
         QWidget* w = c.widget = createWidget(c, cd, client);
         w->setGeometry(pixels(cd.left), pixels(cd.top), pixels(cd.width), pixels(cd.height));
         if (cd.backColor) {

@@ -168,18 +168,18 @@ template <> void set<Prop::LargeChange>(ControlObject& c, const Integer& v)
 
 template <> void set<Prop::Enabled>(ControlObject& c, const Boolean& v)
 {
-    c.setTimer(v != False, c.interval);
+    c.timer.set(v != False, c.timer.interval());
 }
 
 template <> Long get<Prop::Interval>(const ControlObject& c)
 {
-    return c.interval;
+    return c.timer.interval();
 }
 
 template <> void set<Prop::Interval>(ControlObject& c, const Long& v)
 {
     require(v >= 0 && v <= 65535);
-    c.setTimer(c.timerEnabled, v);
+    c.timer.set(c.timer.enabled(), v);
 }
 
 } // namespace rt::detail

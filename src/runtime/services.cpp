@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "services.h"
 
-#include "form_object.h"
+#include "convert.h"
+#include "seams.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -29,7 +30,8 @@ std::uint64_t state = 0x5DEECE66Dull;
 
 } // namespace
 
-std::optional<Single> (*detail::randomHook)(char) = nullptr;
+void (*detail::reseedHook)() = nullptr;
+std::optional<Single> (*detail::drawHook)() = nullptr;
 
 void Randomize()
 {
@@ -38,14 +40,14 @@ void Randomize()
     // The old state goes into the new one: equal clock readings never restart
     // a sequence.
     state = mix(state + Golden) ^ mix(ns);
-    if (detail::randomHook)
-        detail::randomHook('R');
+    if (detail::reseedHook)
+        detail::reseedHook();
 }
 
 Single Rnd()
 {
-    if (detail::randomHook)
-        if (const auto scripted = detail::randomHook('r'))
+    if (detail::drawHook)
+        if (const auto scripted = detail::drawHook())
             return *scripted;
     state += Golden;
     return static_cast<Single>(mix(state) >> 40) * 0x1p-24f;

@@ -3,6 +3,7 @@
 
 #include "form.h"
 #include "form_object.h"
+#include "seams.h"
 
 #include <QMainWindow>
 #include <QTest>
@@ -30,11 +31,17 @@ std::deque<Single> script;
 bool tracing = false;
 std::string trace;
 
-std::optional<Single> scriptedRandom(char call)
+void tracedReseed()
 {
     if (tracing)
-        trace += call;
-    if (call != 'r' || script.empty())
+        trace += 'R';
+}
+
+std::optional<Single> scriptedDraw()
+{
+    if (tracing)
+        trace += 'r';
+    if (script.empty())
         return std::nullopt;
     const Single r = script.front();
     script.pop_front();
@@ -54,7 +61,8 @@ void failTheTest(const RuntimeError& e)
 // Linking the hooks is enough: every suite gets the failing report.
 [[maybe_unused]] const bool installed = [] {
     detail::reportError = failTheTest;
-    detail::randomHook = scriptedRandom;
+    detail::reseedHook = tracedReseed;
+    detail::drawHook = scriptedDraw;
     return true;
 }();
 
@@ -67,12 +75,12 @@ void setManualTimers(bool on)
 
 void fireTick(const Timer& timer)
 {
-    detail::Access::object(timer).timerTick();
+    detail::Access::object(timer).timer.tick();
 }
 
 bool isRunning(const Timer& timer)
 {
-    return detail::Access::object(timer).timerRunning();
+    return detail::Access::object(timer).timer.running();
 }
 
 void setTickProbe(std::function<void(std::string_view, std::chrono::nanoseconds)> p)

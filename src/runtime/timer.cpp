@@ -1,12 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Timers on a timerfd armed at absolute CLOCK_MONOTONIC deadlines: the event
-// loop wakes when a tick is due, to the kernel's precision, and the window's
-// thread never sleeps waiting for it.
+#include "timer.h"
 
 #include "deadline.h"
-#include "form_object.h"
+#include "seams.h"
 
-#include <QMainWindow>
 #include <QSocketNotifier>
 
 #include <cerrno>
@@ -15,6 +12,7 @@
 #include <sys/timerfd.h>
 #include <system_error>
 #include <unistd.h>
+#include <utility>
 
 namespace rt::detail {
 
@@ -42,54 +40,61 @@ void arm(int fd, std::int64_t at)
 
 } // namespace
 
-ControlObject::~ControlObject()
+Ticker::Ticker(std::string_view name, std::function<void()> tick)
+    : name_(name), tick_(std::move(tick))
 {
-    if (timerFd >= 0)
-        close(timerFd);
 }
 
-void ControlObject::timerTick() const
+Ticker::~Ticker()
 {
-    if (timerRunning())
-        raise(Event::Timer);
+    woken_.reset(); // before the descriptor it watches
+    if (fd_ >= 0)
+        close(fd_);
 }
 
-void ControlObject::setTimer(bool enabled, Long newInterval)
+void Ticker::tick() const
+{
+    if (running())
+        tick_();
+}
+
+void Ticker::set(bool enabled, Long interval)
 {
     const std::int64_t now = clockNow();
-    const std::int64_t origin = timerRunning() ? deadline - interval * NsPerMs : now;
-    timerEnabled = enabled;
-    interval = newInterval;
+    const std::int64_t origin = running() ? deadline_ - interval_ * NsPerMs : now;
+    enabled_ = enabled;
+    interval_ = interval;
     if (manualTimers)
         return;
-    if (!timerRunning()) {
-        if (timerFd >= 0)
-            arm(timerFd, 0);
+    if (!running()) {
+        if (fd_ >= 0)
+            arm(fd_, 0);
         return;
     }
-    if (timerFd < 0) {
-        timerFd = timerfd_create(CLOCK_MONOTONIC, TFD_NONBLOCK | TFD_CLOEXEC);
-        if (timerFd < 0)
+    if (fd_ < 0) {
+        fd_ = timerfd_create(CLOCK_MONOTONIC, TFD_NONBLOCK | TFD_CLOEXEC);
+        if (fd_ < 0)
             throw std::system_error(errno, std::generic_category(), "timer");
-        auto* woke = new QSocketNotifier(timerFd, QSocketNotifier::Read, form.window.get());
-        QObject::connect(woke, &QSocketNotifier::activated, woke, [this] { timerWoke(); });
+        woken_ = std::make_unique<QSocketNotifier>(fd_, QSocketNotifier::Read);
+        QObject::connect(woken_.get(), &QSocketNotifier::activated, woken_.get(),
+                         [this] { woke(); });
     }
-    deadline = nextTick(origin, interval * NsPerMs, now);
-    arm(timerFd, deadline);
+    deadline_ = nextTick(origin, interval_ * NsPerMs, now);
+    arm(fd_, deadline_);
 }
 
-void ControlObject::timerWoke()
+void Ticker::woke()
 {
     const std::int64_t entered = tickProbe ? clockNow() : 0;
     std::uint64_t expirations = 0;
     // Nothing to read: the timer was stopped or re-timed since it fired.
-    if (read(timerFd, &expirations, sizeof expirations) != sizeof expirations)
+    if (read(fd_, &expirations, sizeof expirations) != sizeof expirations)
         return;
-    deadline = tickAfter(deadline, interval * NsPerMs, clockNow());
-    arm(timerFd, deadline); // before the handler, which may stop or re-time it
+    deadline_ = tickAfter(deadline_, interval_ * NsPerMs, clockNow());
+    arm(fd_, deadline_); // before the handler, which may stop or re-time it
     if (tickProbe)
-        tickProbe(name, std::chrono::nanoseconds(clockNow() - entered));
-    timerTick();
+        tickProbe(name_, std::chrono::nanoseconds(clockNow() - entered));
+    tick();
 }
 
 } // namespace rt::detail

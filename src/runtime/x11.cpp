@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "form_object.h"
+#include "x11.h"
 
 #include <QGuiApplication>
 #include <QWidget>

@@ -1,0 +1,31 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+// Seams for the test hooks (runtime/testing.h), which only the tests and the
+// benchmarks link; in the program they keep these values.
+
+#include "error.h"
+#include "types.h"
+
+#include <chrono>
+#include <functional>
+#include <optional>
+#include <string_view>
+
+namespace rt::detail {
+
+// While set, timers never arm a clock: ticks come only by hand.
+extern bool manualTimers;
+// Sees every reseed of the random generator.
+extern void (*reseedHook)();
+// Sees every draw, and may supply it.
+extern std::optional<Single> (*drawHook)();
+// Called after the timer code of each tick, before its handler, with the
+// time spent in it.
+extern std::function<void(std::string_view timer, std::chrono::nanoseconds spent)> tickProbe;
+// Shows a run-time error; the program ends when it returns.
+extern void (*reportError)(const RuntimeError& e);
+// The program's own report: the error box.
+void showError(const RuntimeError& e);
+
+} // namespace rt::detail
