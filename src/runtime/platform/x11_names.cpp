@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "x11.h"
+#include "platform.h"
 
 #include <QGuiApplication>
 #include <QWidget>
@@ -10,7 +10,7 @@
 
 #include <string>
 
-namespace rt::detail {
+namespace rt::platform {
 
 namespace {
 
@@ -88,4 +88,4 @@ void nameWindowsForX11(std::string_view windowClass)
         new WindowNames(x11->display(), windowClass);
 }
 
-} // namespace rt::detail
+} // namespace rt::platform

@@ -1,0 +1,29 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+// What differs between the window systems and what the desktop sees of the
+// process: how a failed start is reported, the exit statuses, the window
+// names on X11, the end of a program on Wayland.
+
+#include <string_view>
+
+namespace rt::platform {
+
+// Before the toolkit starts: with no display set the process ends at once
+// with ExitNoDisplay; from now on Qt's messages are watched, and held back
+// until started(), so that a failed start can say why.
+void watchStartup(std::string_view programName);
+// The toolkit is up: the held messages go out as usual.
+void started();
+// While the window is up and its events flow, a fatal message is a run-time
+// error or a lost display (ExitDisplayLost), no longer a failed start.
+void setRunning(bool running);
+
+// From now on every window the program opens carries this ASCII class, and
+// its title also in an encoding that does not depend on the locale (X11 only).
+void nameWindowsForX11(std::string_view windowClass);
+
+// On Wayland the process ends here with `status`; elsewhere this returns.
+void endOnWayland(int status);
+
+} // namespace rt::platform
