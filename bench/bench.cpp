@@ -14,6 +14,7 @@
 #include "runtime/application.h"
 #include "runtime/testing.h"
 #include "window/form1.h"
+#include "window/identity.h"
 
 #include <QEventLoop>
 #include <QMainWindow>
@@ -513,7 +514,8 @@ int main(int argc, char* argv[])
     if (what == "startup")
         return runStartup(number(argv[2]));
     int qtArgc = 1;
-    rt::Application app(qtArgc, argv, Form1::description());
+    rt::Application app(qtArgc, argv, identity());
+    rt::testing::install();
     if (what == "ticks" && argc > 3 && number(argv[2]) >= 50 && number(argv[2]) <= 1000)
         return runTicks(number(argv[2]), number(argv[3]));
     if (what == "clicks" && argc > 2)

@@ -12,6 +12,7 @@
 #else
 #include "runtime/application.h"
 #include "window/form1.h"
+#include "window/identity.h"
 #endif
 
 int main(int argc, char* argv[])
@@ -32,7 +33,7 @@ int main(int argc, char* argv[])
     window.show();
     return QApplication::exec();
 #else
-    rt::Application app(argc, argv, Form1::description());
+    rt::Application app(argc, argv, identity());
     bench::FrameProbe probe(report);
     Form1 form;
     return app.run(form);

@@ -186,7 +186,8 @@ void play(FaultyForm& f, const QString& mode, const QString& what)
 
 int main(int argc, char* argv[])
 {
-    rt::Application app(argc, argv, Form1::description());
+    rt::Application app(argc, argv, identity());
+    rt::testing::install();
     if (argc != 3)
         return 64;
     const QString mode = QString::fromLatin1(argv[1]), what = QString::fromLatin1(argv[2]);

@@ -10,6 +10,7 @@
 #include "runtime/services.h"
 #include "runtime/testing.h"
 #include "window/form1.h"
+#include "window/identity.h"
 #endif
 
 #include <QAbstractButton>
@@ -212,7 +213,8 @@ inline QRect scrollBarPart(const QScrollBar* bar,
 #define TEVALIN_TEST_MAIN(Suite)                                                                   \
     int main(int argc, char* argv[])                                                               \
     {                                                                                              \
-        rt::Application app(argc, argv, Form1::description());                                     \
+        rt::Application app(argc, argv, identity());                                               \
+        rt::testing::install();                                                                    \
         rt::testing::setManualTimers(true);                                                        \
         Suite suite;                                                                               \
         return QTest::qExec(&suite, argc, argv);                                                   \

@@ -31,20 +31,20 @@ public:
 
 } // namespace
 
-Application::Application(int& argc, char** argv, const FormDescription& mainForm)
+Application::Application(int& argc, char** argv, const ApplicationDescription& program)
 {
     platform::watchStartup(argc > 0 ? std::filesystem::path(argv[0]).filename().string()
                                     : "tevalin");
     app_ = std::make_unique<GuardedApplication>(argc, argv);
     platform::started();
 
-    QApplication::setApplicationName(detail::toQString(mainForm.productName));
+    QApplication::setApplicationName(detail::toQString(program.productName));
     // No display name: Qt would append it to every window title on X11.
-    QApplication::setApplicationVersion(QString::fromLatin1(mainForm.version));
-    QGuiApplication::setDesktopFileName(QString::fromLatin1(mainForm.desktopFileName));
-    platform::nameWindowsForX11(mainForm.windowClass);
-    if (mainForm.icon)
-        QApplication::setWindowIcon(QIcon(QPixmap(mainForm.icon)));
+    QApplication::setApplicationVersion(QString::fromLatin1(program.version));
+    QGuiApplication::setDesktopFileName(QString::fromLatin1(program.desktopFileName));
+    platform::nameWindowsForX11(program.windowClass);
+    if (program.icon)
+        QApplication::setWindowIcon(QIcon(QPixmap(program.icon)));
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
     detail::loadFonts();
 }

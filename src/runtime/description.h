@@ -35,8 +35,7 @@ struct FontDescription
 {
     std::string_view face;
     double points = 8.25;
-    int weight = 400;
-    int charset = 0; // 204: Cyrillic
+    bool cyrillic = false; // the text needs Cyrillic glyphs
 };
 
 struct ControlDescription
@@ -85,15 +84,6 @@ struct FormDescription
     Long backColor = 0xFFFFFF;
     Single clientWidth = 0;
     Single clientHeight = 0;
-    // 48 x 48 picture in XPM form.
-    const char* const* icon = nullptr;
-    std::u16string_view productName;
-    std::string_view version;
-    // The desktop entry's id, which Wayland compositors match the window to.
-    std::string_view desktopFileName;
-    // The X11 window class, which launchers match to the desktop entry's
-    // StartupWMClass.
-    std::string_view windowClass;
     std::span<const MenuDescription> menu;
     std::span<const ControlDescription> controls;
 };

@@ -13,6 +13,8 @@
 
 namespace rt {
 
+namespace {
+
 std::string errorDescription(int number)
 {
     switch (number) {
@@ -27,6 +29,8 @@ std::string errorDescription(int number)
     }
     return "Application-defined or object-defined error";
 }
+
+} // namespace
 
 void raiseError(int number)
 {

@@ -32,8 +32,6 @@ struct RuntimeError
     std::string description;
 };
 
-std::string errorDescription(int number);
-
 [[noreturn]] void raiseError(int number);
 
 } // namespace rt

@@ -19,11 +19,11 @@ namespace {
 constexpr const char* Substitutes[] = {"DejaVu Sans Condensed", "Liberation Sans Narrow",
                                        "Noto Sans", "DejaVu Sans"};
 
-QString findFamily(const QString& face, int charset)
+QString findFamily(const QString& face, bool cyrillic)
 {
-    const auto fits = [charset](const QString& family) {
+    const auto fits = [cyrillic](const QString& family) {
         return QFontDatabase::hasFamily(family) &&
-               (charset != 204 || // Cyrillic
+               (!cyrillic ||
                 QFontDatabase::writingSystems(family).contains(QFontDatabase::Cyrillic));
     };
     if (fits(face))
@@ -47,13 +47,12 @@ QFont fontFor(const FontDescription& d)
 {
     // Each look-up asks fontconfig to match the face anew, and every captioned
     // control asks for the same one or two faces: ask once.
-    static std::map<std::pair<std::string, int>, QString> resolved;
-    auto [found, added] = resolved.try_emplace({std::string(d.face), d.charset});
+    static std::map<std::pair<std::string, bool>, QString> resolved;
+    auto [found, added] = resolved.try_emplace({std::string(d.face), d.cyrillic});
     if (added)
-        found->second = findFamily(QString::fromUtf8(d.face), d.charset);
+        found->second = findFamily(QString::fromUtf8(d.face), d.cyrillic);
     QFont f(found->second);
     f.setPixelSize(static_cast<int>(std::lround(d.points * 96.0 / 72.0)));
-    f.setWeight(QFont::Weight(d.weight));
     f.setStyleStrategy(QFont::PreferAntialias);
     return f;
 }

@@ -10,7 +10,6 @@
 
 #include <QLayout>
 #include <QMenuBar>
-#include <QPixmap>
 
 #include <algorithm>
 #include <stdexcept>
@@ -72,8 +71,6 @@ FormObject::FormObject(const FormDescription& d)
     : description(d), self(*this, "Form", Kind::Form), window(std::make_unique<QMainWindow>())
 {
     window->setWindowTitle(toQString(d.caption));
-    if (d.icon)
-        window->setWindowIcon(QIcon(QPixmap(d.icon)));
 
     auto* client = new ClientArea(self, window.get());
     client->setFixedSize(pixels(d.clientWidth), pixels(d.clientHeight));

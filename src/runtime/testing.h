@@ -3,10 +3,10 @@
 
 // Hooks for the test suites and the benchmarks (library tevalin_testing):
 // fire timer ticks by hand, script the random draws, reach the widgets behind
-// the handles, probe the timer code. Linking them also changes how a run-time
-// error is reported: inside a Qt Test function it fails the test at once with
-// its message; elsewhere (a helper that plays the real program) the program's
-// own error box shows and the process ends with status 1.
+// the handles, probe the timer code. Installing them also changes how a
+// run-time error is reported: inside a Qt Test function it fails the test at
+// once with its message; elsewhere (a helper that plays the real program) the
+// program's own error box shows and the process ends with status 1.
 
 #include "controls.h"
 
@@ -24,6 +24,10 @@ namespace rt {
 class Form;
 
 namespace testing {
+
+// Puts the hooks in place; the mains of the suites, the benchmarks and the
+// fault helper call it once, after making the Application.
+void install();
 
 // While on, timers never start a clock: ticks come only from fireTick.
 void setManualTimers(bool on);

@@ -66,7 +66,6 @@ public:
     explicit String(std::u16string s) : s_(std::move(s)) {}
 
     const std::u16string& str() const { return s_; }
-    std::size_t length() const { return s_.size(); }
 
     friend bool operator==(const String&, const String&) = default;
 

@@ -3,7 +3,6 @@
 // sizes in twips, colours 0x00BBGGRR.
 
 #include "form1.h"
-#include "icon.h"
 
 using rt::Alignment;
 using rt::ControlDescription;
@@ -14,7 +13,7 @@ namespace {
 
 constexpr FontDescription tahoma(double points)
 {
-    return {.face = "Tahoma", .points = points, .weight = 400, .charset = 204};
+    return {.face = "Tahoma", .points = points, .cyrillic = true};
 }
 
 constexpr rt::Long White = 0xFFFFFF;
@@ -130,11 +129,6 @@ const rt::FormDescription form1{
     .backColor = White,
     .clientWidth = 15270,
     .clientHeight = 11040,
-    .icon = icon48,
-    .productName = u"Тевалин",
-    .version = "1.00",
-    .desktopFileName = "io.github.kelvaro.Tevalin",
-    .windowClass = "tevalin",
     .menu = menu,
     .controls = controls,
 };
