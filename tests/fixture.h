@@ -21,6 +21,7 @@
 #include <QStyleOptionSlider>
 #include <QTest>
 #include <QWindow>
+#include <QtMath>
 
 #include <memory>
 
@@ -187,6 +188,21 @@ inline void bringTo(Form1& form, Phase phase, const QString& shown = QStringLite
             QSKIP("this compositor activates no window: it has no keyboard");                      \
         QVERIFY(QTest::qWaitForWindowActive(window));                                              \
     } while (false)
+
+// WCAG contrast of two sRGB colours: 1 (none) to 21.
+inline double contrast(QRgb a, QRgb b)
+{
+    const auto luminance = [](QRgb c) {
+        double l = 0;
+        for (auto [v, w] : {std::pair{qRed(c), 0.2126}, {qGreen(c), 0.7152}, {qBlue(c), 0.0722}}) {
+            const double s = v / 255.0;
+            l += w * (s <= 0.04045 ? s / 12.92 : qPow((s + 0.055) / 1.055, 2.4));
+        }
+        return l;
+    };
+    const double la = luminance(a), lb = luminance(b);
+    return (qMax(la, lb) + 0.05) / (qMin(la, lb) + 0.05);
+}
 
 // One part of a scroll bar (arrow, trough, thumb), in the bar's own pixels.
 inline QRect scrollBarPart(const QScrollBar* bar,

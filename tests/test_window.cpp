@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The window as the player sees it, by its pixels; CTest runs it once more at
-// QT_SCALE_FACTOR=2, where every check holds at twice the pixels.
+// QT_SCALE_FACTOR=2, where every check holds at twice the pixels, and under a
+// dark desktop theme, whose light text the window's white must not take.
 
 #include "fixture.h"
 
@@ -8,6 +9,7 @@
 #include <QFile>
 #include <QPainter>
 
+#include <algorithm>
 #include <cstdlib>
 
 using fixture::Phase;
@@ -140,6 +142,60 @@ private slots:
         QVERIFY2(std::abs(seen.width() - ink.width() * dpr) <= 2 * dpr &&
                      std::abs(seen.height() - ink.height() * dpr) <= 2 * dpr,
                  qPrintable(QStringLiteral("ink %1 x %2").arg(seen.width()).arg(seen.height())));
+    }
+
+    void inkStandsOutFromItsGround_data()
+    {
+        QTest::addColumn<int>("control");
+        QTest::addColumn<double>("least"); // WCAG's least contrast: text, or a control's parts
+        QTest::newRow("fixed") << 0 << 4.5;
+        QTest::newRow("random") << 1 << 4.5;
+        QTest::newRow("speed") << 2 << 4.5;
+        QTest::newRow("start") << 3 << 4.5;
+        QTest::newRow("left arrow") << int(QStyle::SC_ScrollBarSubLine) << 3.0;
+        QTest::newRow("right arrow") << int(QStyle::SC_ScrollBarAddLine) << 3.0;
+    }
+    // Whatever the desktop's theme, the darkest ink of a caption or an arrow
+    // against its ground, the colour most of its area shows.
+    void inkStandsOutFromItsGround()
+    {
+        QFETCH(int, control);
+        QFETCH(double, least);
+        const rt::Control* const controls[] = {&form->Option1, &form->Option2, &form->Label11,
+                                               &form->Command1};
+        QRect area;
+        if (control < 4) {
+            QWidget* w = rt::testing::widget(*controls[control]);
+            area = w->geometry();
+            if (control < 2) { // the caption, not the option's circle
+                QStyleOptionButton opt;
+                opt.initFrom(w);
+                const QRect text =
+                    w->style()->subElementRect(QStyle::SE_RadioButtonContents, &opt, w);
+                area.setLeft(area.left() + text.left());
+            }
+            if (control == 3)
+                area.adjust(2, 2, -2, -2); // inside the Start button's border
+        } else {
+            auto* bar = static_cast<QScrollBar*>(rt::testing::widget(form->HScroll1));
+            area = fixture::scrollBarPart(bar, QStyle::SubControl(control))
+                       .translated(bar->pos())
+                       .adjusted(3, 3, -3, -3); // clear of the focus frame
+        }
+        const QImage shot = grab(*form);
+        QHash<QRgb, int> seen;
+        for (int y = area.top() * dpr; y < (area.bottom() + 1) * dpr; ++y)
+            for (int x = area.left() * dpr; x < (area.right() + 1) * dpr; ++x)
+                ++seen[shot.pixel(x, y)];
+        const QRgb ground =
+            std::max_element(seen.keyValueBegin(), seen.keyValueEnd(), [](auto a, auto b) {
+                return a.second < b.second;
+            })->first;
+        double most = 1;
+        for (auto it = seen.keyBegin(); it != seen.keyEnd(); ++it)
+            most = std::max(most, fixture::contrast(*it, ground));
+        QVERIFY2(most >= least,
+                 qPrintable(QStringLiteral("%1:1 on %2").arg(most).arg(QColor(ground).name())));
     }
 
     // What assistive technology hears follows what the window shows.

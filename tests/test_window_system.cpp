@@ -15,7 +15,6 @@
 #include <QRegularExpression>
 #include <QSettings>
 #include <QTimer>
-#include <QtMath>
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
@@ -34,21 +33,6 @@ void press(const Form1& form, Qt::Key key, Qt::KeyboardModifiers modifiers = {})
 {
     // Through the window, as the keyboard delivers it: to whatever has the focus.
     QTest::keyClick(rt::testing::windowHandle(form), key, modifiers);
-}
-
-// WCAG contrast of two sRGB colours: 1 (none) to 21.
-double contrast(QRgb a, QRgb b)
-{
-    const auto luminance = [](QRgb c) {
-        double l = 0;
-        for (auto [v, w] : {std::pair{qRed(c), 0.2126}, {qGreen(c), 0.7152}, {qBlue(c), 0.0722}}) {
-            const double s = v / 255.0;
-            l += w * (s <= 0.04045 ? s / 12.92 : qPow((s + 0.055) / 1.055, 2.4));
-        }
-        return l;
-    };
-    const double la = luminance(a), lb = luminance(b);
-    return (qMax(la, lb) + 0.05) / (qMin(la, lb) + 0.05);
 }
 
 // Ends the round under way: the right answer, a wrong one, or a click on the
@@ -274,7 +258,7 @@ private slots:
         const QImage image = bar->grab().toImage().convertToFormat(QImage::Format_RGB32);
         const QRgb trough = image.pixel((before.width() > after.width() ? before : after).center());
         for (int x = thumb.left() + 2; x < thumb.right() - 1; x += 2)
-            QVERIFY2(contrast(image.pixel(x, thumb.center().y()), trough) >= 3.0,
+            QVERIFY2(fixture::contrast(image.pixel(x, thumb.center().y()), trough) >= 3.0,
                      qPrintable(QColor(image.pixel(x, thumb.center().y())).name() + " on " +
                                 QColor(trough).name()));
     }

@@ -11,8 +11,11 @@ namespace rt::detail {
 QString buttonStyle(Long face)
 {
     // A style sheet gives the solid face; Fusion paints the palette as a gradient.
+    // The caption takes the light palette's ink: a style sheet reads the
+    // application's palette, which a dark theme makes light.
     const QColor c = toColor(face);
-    return QStringLiteral("QPushButton { background-color: %1; border: 1px solid %3; }"
+    return QStringLiteral("QPushButton { color: black; background-color: %1;"
+                          " border: 1px solid %3; }"
                           "QPushButton:pressed { background-color: %2; }"
                           "QPushButton:focus { border: 2px solid %4; }")
         .arg(c.name(), c.darker(110).name(), QColor(BorderGrey).name(), QColor(FocusBlue).name());
