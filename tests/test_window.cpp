@@ -7,6 +7,7 @@
 
 #include <QAccessible>
 #include <QFile>
+#include <QMap>
 #include <QPainter>
 
 #include <algorithm>
@@ -196,6 +197,41 @@ private slots:
             most = std::max(most, fixture::contrast(*it, ground));
         QVERIFY2(most >= least,
                  qPrintable(QStringLiteral("%1:1 on %2").arg(most).arg(QColor(ground).name())));
+    }
+
+    // At any scale, fractional ones too, the squares as painted are square and
+    // of one size, in columns and rows evenly spaced (CTest runs this at 1.25,
+    // 1.5 and 1.75 too).
+    void squaresAreSquareAndEvenlySpaced()
+    {
+        QWidget* window = rt::testing::widget(*form);
+        const qreal ratio = window->devicePixelRatioF();
+        // As the screen shows it: the grab paints the window as its backing store does.
+        const QImage shot = window->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        const QPoint client = fixture::clientArea(*form)->mapTo(window, QPoint());
+        QMap<int, int> lefts, tops; // device edges by the cell's column and row
+        QSize side;
+        for (const fixture::SquareSeen& s : fixture::Squares) {
+            const QRect cell = s.cell.translated(client);
+            const QRect near = QRectF(QPointF(cell.topLeft()) * ratio, QSizeF(cell.size()) * ratio)
+                                   .toAlignedRect()
+                                   .adjusted(-2, -2, 2, 2);
+            QRect seen;
+            for (int y = near.top(); y <= near.bottom(); ++y)
+                for (int x = near.left(); x <= near.right(); ++x)
+                    if ((shot.pixel(x, y) & 0xFFFFFF) == s.colour)
+                        seen |= QRect(x, y, 1, 1);
+            QCOMPARE(seen.width(), seen.height());
+            if (!side.isValid())
+                side = seen.size();
+            QCOMPARE(seen.size(), side);
+            QCOMPARE(lefts.value(cell.left(), seen.left()), seen.left());
+            QCOMPARE(tops.value(cell.top(), seen.top()), seen.top());
+            lefts[cell.left()] = seen.left();
+            tops[cell.top()] = seen.top();
+        }
+        for (const QList<int>& edges : {lefts.values(), tops.values()})
+            QCOMPARE(edges[1] - edges[0], edges[2] - edges[1]);
     }
 
     // What assistive technology hears follows what the window shows.

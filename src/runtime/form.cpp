@@ -26,7 +26,8 @@ QWidget* createWidget(ControlObject& c, const ControlDescription& d, QWidget* pa
 {
     switch (d.kind) {
     case Kind::Label: {
-        auto* w = new LabelWidget(c, parent);
+        auto* w =
+            d.caption.empty() && !d.font ? new SquareWidget(c, parent) : new LabelWidget(c, parent);
         w->setText(toQString(d.caption));
         w->setAlignment(Qt::Alignment(int(d.alignment)) | Qt::AlignTop);
         return w;

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "widgets.h"
 
+#include "platform/device_pixels.h"
+
 #include "look.h"
 
 #include <QKeyEvent>
@@ -26,6 +28,18 @@ void CommandWidget::keyPressEvent(QKeyEvent* e)
         return;
     }
     QPushButton::keyPressEvent(e);
+}
+
+SquareWidget::SquareWidget(ControlObject& c, QWidget* parent) : LabelWidget(c, parent)
+{
+    // The colour is painted below, not filled in by Qt from the edges it rounds.
+    setAttribute(Qt::WA_NoSystemBackground);
+}
+
+void SquareWidget::paintEvent(QPaintEvent* /*e*/)
+{
+    QPainter p(this);
+    p.fillRect(onDevicePixels(p, rect()), palette().color(QPalette::Window));
 }
 
 OptionWidget::OptionWidget(ControlObject& c, QWidget* parent) : QRadioButton(parent)

@@ -49,6 +49,17 @@ private:
 using ClientArea = ClickingWidget<QWidget>;
 using LabelWidget = ClickingWidget<QLabel>;
 
+// A label with no caption: a square of its back colour, on whole device
+// pixels at any scale, so that every square is as wide as it is high.
+class SquareWidget : public LabelWidget
+{
+public:
+    SquareWidget(ControlObject& c, QWidget* parent);
+
+protected:
+    void paintEvent(QPaintEvent* e) override;
+};
+
 // Buttons take the focus from Tab, never from a click: the keyboard stays on
 // the speed while the mouse plays.
 class CommandWidget : public QPushButton
