@@ -5,7 +5,7 @@
 #include "fonts.h"
 #include "form_object.h"
 #include "look.h"
-#include "platform/palette.h"
+#include "platform/platform.h"
 #include "trap.h"
 #include "widgets.h"
 
@@ -76,7 +76,7 @@ FormObject::FormObject(const FormDescription& d)
 
     auto* client = new ClientArea(self, window.get());
     client->setFixedSize(pixels(d.clientWidth), pixels(d.clientHeight));
-    useLightPalette(client);
+    platform::useLightPalette(client);
     paintBackground(client, d.backColor);
     window->setCentralWidget(client);
     self.widget = window.get();

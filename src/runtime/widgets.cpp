@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "widgets.h"
 
-#include "platform/device_pixels.h"
+#include "platform/platform.h"
 
 #include "look.h"
 
@@ -39,7 +39,7 @@ SquareWidget::SquareWidget(ControlObject& c, QWidget* parent) : LabelWidget(c, p
 void SquareWidget::paintEvent(QPaintEvent* /*e*/)
 {
     QPainter p(this);
-    p.fillRect(onDevicePixels(p, rect()), palette().color(QPalette::Window));
+    p.fillRect(platform::onDevicePixels(p, rect()), palette().color(QPalette::Window));
 }
 
 OptionWidget::OptionWidget(ControlObject& c, QWidget* parent) : QRadioButton(parent)

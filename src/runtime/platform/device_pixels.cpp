@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "device_pixels.h"
+#include "platform.h"
 
 #include <QPaintDevice>
 #include <QPainter>
 
 #include <cmath>
 
-namespace rt::detail {
+namespace rt::platform {
 
 QRectF onDevicePixels(const QPainter& p, const QRect& area)
 {
@@ -20,4 +20,4 @@ QRectF onDevicePixels(const QPainter& p, const QRect& area)
     return toDevice.inverted().mapRect(device);
 }
 
-} // namespace rt::detail
+} // namespace rt::platform

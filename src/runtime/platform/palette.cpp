@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "palette.h"
+#include "platform.h"
 
 #include <QPalette>
 #include <QWidget>
 
 #include <utility>
 
-namespace rt::detail {
+namespace rt::platform {
 
 namespace {
 
@@ -72,4 +72,4 @@ void useLightPalette(QWidget* client)
     client->setPalette(p);
 }
 
-} // namespace rt::detail
+} // namespace rt::platform

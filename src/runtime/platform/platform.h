@@ -3,9 +3,15 @@
 
 // What differs between the window systems and what the desktop sees of the
 // process: how a failed start is reported, the exit statuses, the window
-// names on X11, the end of a program on Wayland.
+// names on X11, the end of a program on Wayland; and what the desktop's
+// theme and scale would change.
 
 #include <string_view>
+
+class QPainter;
+class QRect;
+class QRectF;
+class QWidget;
 
 namespace rt::platform {
 
@@ -25,5 +31,16 @@ void nameWindowsForX11(std::string_view windowClass);
 
 // On Wayland the process ends here with `status`; elsewhere this returns.
 void endOnWayland(int status);
+
+// The window's white ground takes dark text whatever the desktop's theme: a
+// dark theme's light text would vanish on it. Children inherit it.
+void useLightPalette(QWidget* client);
+
+// `area`, in the painter's logical pixels, on whole device pixels: its corner
+// at the nearest one, its size rounded down. At a fractional scale (1.5: 93
+// pixels are 139.5) Qt rounds each edge by its place on the screen, and a
+// square's sides would differ by a pixel; rounded down, the size is the same
+// everywhere and stays within the edges Qt rounds, which clip the painting.
+QRectF onDevicePixels(const QPainter& p, const QRect& area);
 
 } // namespace rt::platform
