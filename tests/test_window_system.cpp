@@ -6,8 +6,8 @@
 // the speed's thumb stands out from its trough. And what the window tells an
 // X11 window manager and taskbar: a class that matches the desktop entry, its
 // title decoded as a manager decodes it, and no maximise for a window of
-// fixed size. The suite runs under LANG=C, where a title written in the
-// locale's encoding would turn to mojibake.
+// fixed size: asked for, maximised and full screen are undone. The suite runs under LANG=C, where a
+// title written in the locale's encoding would turn to mojibake.
 
 #include "fixture.h"
 
@@ -15,6 +15,8 @@
 #include <QRegularExpression>
 #include <QSettings>
 #include <QTimer>
+
+#include <functional>
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
@@ -99,6 +101,24 @@ QByteArrayList allowedActions(Display* d, Window w)
     return names;
 }
 
+// Asks the window manager for a state of `w`, as wmctrl -b add does.
+void askWindowManager(Display* d, Window w, Qt::WindowState state)
+{
+    const bool full = state == Qt::WindowFullScreen;
+    XEvent e{};
+    e.xclient.type = ClientMessage;
+    e.xclient.window = w;
+    e.xclient.format = 32;
+    e.xclient.message_type = XInternAtom(d, "_NET_WM_STATE", 0);
+    e.xclient.data.l[0] = 1; // add
+    e.xclient.data.l[1] =
+        long(XInternAtom(d, full ? "_NET_WM_STATE_FULLSCREEN" : "_NET_WM_STATE_MAXIMIZED_VERT", 0));
+    e.xclient.data.l[2] = full ? 0 : long(XInternAtom(d, "_NET_WM_STATE_MAXIMIZED_HORZ", 0));
+    e.xclient.data.l[3] = 2; // from a pager or a tool, as the user's own request
+    XSendEvent(d, DefaultRootWindow(d), 0, SubstructureRedirectMask | SubstructureNotifyMask, &e);
+    XFlush(d);
+}
+
 } // namespace
 
 #define SKIP_UNLESS_X11()                                                                          \
@@ -114,6 +134,25 @@ class TestWindowSystem : public QObject
 
     QWidget* scrollBar() const { return rt::testing::widget(form->HScroll1); }
     Window window() const { return Window(rt::testing::widget(*form)->winId()); }
+
+    // The credit box is modal: `use` runs inside its own loop, and the box
+    // closes after.
+    void withCredit(const std::function<void(QWidget* box)>& use)
+    {
+        bool closed = false;
+        QTimer::singleShot(0, this, [&] {
+            QTimer::singleShot(0, this, [&] {
+                QWidget* box = QApplication::activeModalWidget();
+                if (box && QTest::qWaitForWindowExposed(box))
+                    use(box);
+                if (box)
+                    box->close();
+                closed = true;
+            });
+            fixture::menuBar(*form)->actions().value(0)->trigger();
+        });
+        QTRY_VERIFY(closed);
+    }
 
 private slots:
     void initTestCase()
@@ -278,20 +317,8 @@ private slots:
         Properties p;
         if (!credit)
             p = read(display, window());
-        else {
-            // The box is modal: it is read from inside its own loop.
-            QTimer::singleShot(0, this, [&] {
-                QTimer::singleShot(0, this, [&] {
-                    QWidget* box = QApplication::activeModalWidget();
-                    if (box && QTest::qWaitForWindowExposed(box))
-                        p = read(display, Window(box->winId()));
-                    if (box)
-                        box->close();
-                });
-                fixture::menuBar(*form)->actions().value(0)->trigger();
-            });
-            QTRY_VERIFY(!p.windowClass.isEmpty());
-        }
+        else
+            withCredit([&](QWidget* box) { p = read(display, Window(box->winId())); });
         QVERIFY2(QRegularExpression(QStringLiteral("^[!-~]+$")).match(p.instance).hasMatch(),
                  p.instance.constData());
         // The class launchers and taskbars match the window to its desktop entry by.
@@ -299,6 +326,58 @@ private slots:
                                     .value("Desktop Entry/StartupWMClass")
                                     .toByteArray());
         QCOMPARE(p.wmName, title);
+    }
+
+    // Asked to fill the screen, by Qt's own title bar (drawn where the
+    // compositor draws none: its maximise button and a double-click on the
+    // title set the window's state) or by the window manager (openbox offers
+    // full screen to every window; _NET_WM_STATE as wmctrl sends it), the
+    // window returns at once to its normal state, where and as it was. The
+    // credit box is not minimised either.
+    void fillingTheScreenIsUndone_data()
+    {
+        QTest::addColumn<bool>("credit");
+        QTest::addColumn<bool>("byWindowManager");
+        QTest::addColumn<Qt::WindowState>("asked");
+        for (bool credit : {false, true}) {
+            const char* box = credit ? "credit" : "window";
+            QTest::addRow("%s maximised by the title bar", box)
+                << credit << false << Qt::WindowMaximized;
+            QTest::addRow("%s maximised by the window manager", box)
+                << credit << true << Qt::WindowMaximized;
+            QTest::addRow("%s full screen by the window manager", box)
+                << credit << true << Qt::WindowFullScreen;
+        }
+        QTest::newRow("credit minimised by the title bar") << true << false << Qt::WindowMinimized;
+    }
+    void fillingTheScreenIsUndone()
+    {
+        QFETCH(bool, credit);
+        QFETCH(bool, byWindowManager);
+        QFETCH(Qt::WindowState, asked);
+        if (byWindowManager)
+            SKIP_UNLESS_X11();
+        const auto ask = [&](QWidget* w) {
+            const QRect before = w->frameGeometry();
+            bool changed = false;
+            QObject watch;
+            connect(w->windowHandle(), &QWindow::windowStateChanged, &watch,
+                    [&] { changed = true; });
+            if (byWindowManager)
+                askWindowManager(display, Window(w->winId()), asked);
+            else
+                w->windowHandle()->setWindowStates(asked);
+            // A manager may refuse by itself, and leave the state as it was.
+            (void)QTest::qWaitFor([&] { return changed; }, 1000);
+            // The widget's state and its native window's, which a decoration sets alone.
+            QTRY_COMPARE_WITH_TIMEOUT(w->windowHandle()->windowStates(), Qt::WindowNoState, 2000);
+            QCOMPARE(w->windowState(), Qt::WindowNoState);
+            QTRY_COMPARE_WITH_TIMEOUT(w->frameGeometry(), before, 2000);
+        };
+        if (credit)
+            withCredit(ask);
+        else
+            ask(rt::testing::widget(*form));
     }
 
     // What the window manager offers for a window of fixed size, once it

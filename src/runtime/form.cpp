@@ -128,6 +128,7 @@ FormObject::FormObject(const FormDescription& d)
     window->layout()->setSizeConstraint(QLayout::SetFixedSize);
     window->setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                            Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    platform::keepNormalState(window.get(), true);
 }
 
 ControlObject* FormObject::find(std::string_view name)

@@ -2,6 +2,7 @@
 #include "services.h"
 
 #include "convert.h"
+#include "platform/platform.h"
 #include "seams.h"
 
 #include <QApplication>
@@ -65,6 +66,10 @@ MsgBoxResult MsgBox(const String& prompt, MsgBoxStyle /*vbInformation*/, const S
         box = new QMessageBox(QMessageBox::Information, QString(), QString(), QMessageBox::Ok,
                               QApplication::activeWindow());
         box->setWindowModality(Qt::ApplicationModal);
+        // A box of fixed size, neither minimised nor maximised.
+        box->setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                            Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+        platform::keepNormalState(box, false);
     }
     box->setWindowTitle(detail::toQString(title.str()));
     box->setText(detail::toQString(prompt.str()));

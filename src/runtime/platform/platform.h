@@ -32,6 +32,10 @@ void nameWindowsForX11(std::string_view windowClass);
 // On Wayland the process ends here with `status`; elsewhere this returns.
 void endOnWayland(int status);
 
+// Maximised and full screen (and minimised, unless `minimisable`) are
+// refused: the window returns at once to its normal state, whoever asked.
+void keepNormalState(QWidget* window, bool minimisable);
+
 // The window's white ground takes dark text whatever the desktop's theme: a
 // dark theme's light text would vanish on it. Children inherit it.
 void useLightPalette(QWidget* client);
