@@ -4,14 +4,13 @@
 // A seeded random player: it plays Form1 through the real window as a player
 // (and the manual clock) would, and checks after every event that the game is
 // still sound. The same seed replays the same run: its choices and the game's
-// draws both come from the seed.
+// draws both come from the seed. test_monkey plays it on manual timers, the
+// soak benchmark on real ones.
 
 #include "fixture.h"
 
 #include <QAbstractButton>
-#include <QApplication>
 #include <QMessageBox>
-#include <QTimer>
 
 #ifndef Q_MOC_RUN
 #include <algorithm>
@@ -42,8 +41,6 @@ public:
             QObject::connect(static_cast<QAbstractButton*>(
                                  rt::testing::widget(n == 1 ? form.Option1 : form.Option2)),
                              &QAbstractButton::clicked, &closer_, [this, n] { chosen_ = n; });
-        closer_.setSingleShot(true);
-        QObject::connect(&closer_, &QTimer::timeout, &closer_, [this] { closeBoxes(); });
         length_ = form_.SeqLength.value();
         check("the start");
     }
@@ -53,11 +50,9 @@ public:
     {
         if (QTest::lastMouseTimestamp > (1 << 30)) // an int that gains half a second a click
             QTest::lastMouseTimestamp = 0;
+        check("the clock"); // real timers tick between events
         event_ = std::to_string(++tally_.events);
-        closerTries_ = 0;
-        closer_.start(0);
         play();
-        closer_.stop();
         check("the event");
         if (tally_.events % 64 == 0) {
             QCoreApplication::processEvents(); // what a real event loop does between events
@@ -153,19 +148,11 @@ private:
 
     // The credit is read and closed by the player a moment later, the clock
     // perhaps ticking beneath it; any other box or menu that opens is a fault.
-    void closeBoxes()
+    void read(QWidget* opened)
     {
-        if (QWidget* popup = QApplication::activePopupWidget()) {
-            fail(std::string("a ") + popup->metaObject()->className() + " opened");
-            popup->close();
-            return;
-        }
-        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        if (!box) { // it may open later in the same event, say on the release
-            if (++closerTries_ < 100)
-                closer_.start(0);
-            return;
-        }
+        auto* box = qobject_cast<QMessageBox*>(opened);
+        if (!box)
+            return fail(std::string("a ") + opened->metaObject()->className() + " opened");
         ++tally_.credits;
         if (box->text() != QStringLiteral("Kelvaro   < 7 ноября 2004 года >"))
             fail("the credit reads \"" + box->text().toStdString() + "\"");
@@ -173,7 +160,6 @@ private:
             tick(uniform(0, 4) ? form_.Timer1 : form_.Timer2);
             check("a tick beneath the credit");
         }
-        QTest::mouseClick(box->button(QMessageBox::Ok), Qt::LeftButton);
     }
 
     void fail(const std::string& what)
@@ -251,8 +237,7 @@ private:
     std::mt19937_64 rng_;
     QWidget* const window_;
     QScrollBar* const bar_;
-    QTimer closer_;
-    int closerTries_ = 0;
+    fixture::BoxCloser closer_{[this](QWidget* opened) { read(opened); }};
 
     Tally tally_;
     std::string event_ = "0", where_, failure_;

@@ -6,10 +6,8 @@
 
 #include "fixture.h"
 
-#include <QAbstractButton>
 #include <QApplication>
 #include <QMessageBox>
-#include <QTimer>
 
 #include <cmath>
 
@@ -28,21 +26,6 @@ enum class Effect
     SquareTaken,
     OptionSelected
 };
-
-// Everything a click or the credit could change.
-QString snapshot(const Form1& f)
-{
-    return QStringLiteral("%1 %2 %3 %4 %5|%6 %7 %8 %9 ")
-               .arg(int(fixture::phaseOf(f)))
-               .arg(f.SeqLength.value())
-               .arg(f.ClickCount.value())
-               .arg(f.TickCount.value())
-               .arg(fixture::text(f.ShownSeq), fixture::text(f.EnteredSeq))
-               .arg(f.RandomMode.value())
-               .arg(f.Option2.Value == True)
-               .arg(rt::Integer(f.HScroll1.Value).value()) +
-           fixture::text(f.Label9.Caption);
-}
 
 } // namespace
 
@@ -187,11 +170,11 @@ private slots:
         QFETCH(Effect, effect);
         fixture::bringTo(*form, phase);
         const rt::Integer length = form->SeqLength;
-        const QString was = snapshot(*form);
+        const QString was = fixture::snapshot(*form);
 
         const QRect option = rt::testing::widget(form->Option2)->geometry();
         const QMap<QString, QPoint> at{
-            {QStringLiteral("bare"), QPoint(509, 680)},
+            {QStringLiteral("bare"), fixture::BareSpot},
             {QStringLiteral("right"), rt::testing::widget(form->HScroll1)->geometry().center()},
             {QStringLiteral("centre"), fixture::StartCell.center()},
             {QStringLiteral("square"), fixture::Squares[1].cell.center()},
@@ -200,16 +183,12 @@ private slots:
         // What the click opens is noted and closed: the credit's box, or a
         // context menu of Qt's own that would wait for the player.
         QString opened;
-        QTimer::singleShot(0, [&opened] {
-            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-                opened = QStringLiteral("%1|%2|%3")
-                             .arg(box->windowTitle(), box->text())
-                             .arg(box->icon() == QMessageBox::Information);
-                box->buttons().value(0)->click();
-            } else if (QWidget* w = QApplication::activePopupWidget()) {
-                opened = QString::fromLatin1(w->metaObject()->className());
-                w->close();
-            }
+        const fixture::BoxCloser closer([&opened](QWidget* w) {
+            auto* box = qobject_cast<QMessageBox*>(w);
+            opened = box ? QStringLiteral("%1|%2|%3")
+                               .arg(box->windowTitle(), box->text())
+                               .arg(box->icon() == QMessageBox::Information)
+                         : QString::fromLatin1(w->metaObject()->className());
         });
         if (place == QLatin1String("credit"))
             fixture::clickCredit(*form);
@@ -228,7 +207,7 @@ private slots:
 
         switch (effect) {
         case Effect::Nothing:
-            QCOMPARE(snapshot(*form), was);
+            QCOMPARE(fixture::snapshot(*form), was);
             break;
         case Effect::Forfeit:
             QCOMPARE(fixture::phaseOf(*form), Phase::Idle);

@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QMap>
 #include <QPainter>
+#include <QStyleOption>
 
 #include <algorithm>
 #include <cstdlib>

@@ -11,10 +11,8 @@
 
 #include "fixture.h"
 
-#include <QApplication>
 #include <QRegularExpression>
 #include <QSettings>
-#include <QTimer>
 
 #include <functional>
 
@@ -43,7 +41,7 @@ void finishRound(Form1& form, const QString& ending)
 {
     fixture::presentAll(form);
     if (ending == QLatin1String("forfeit")) {
-        fixture::clickAt(form, QPoint(506, 666)); // the empty band below the grid
+        fixture::clickAt(form, fixture::BareSpot);
         return;
     }
     QString clicks = fixture::text(form.ShownSeq);
@@ -140,18 +138,13 @@ class TestWindowSystem : public QObject
     void withCredit(const std::function<void(QWidget* box)>& use)
     {
         bool closed = false;
-        QTimer::singleShot(0, this, [&] {
-            QTimer::singleShot(0, this, [&] {
-                QWidget* box = QApplication::activeModalWidget();
-                if (box && QTest::qWaitForWindowExposed(box))
-                    use(box);
-                if (box)
-                    box->close();
-                closed = true;
-            });
-            fixture::menuBar(*form)->actions().value(0)->trigger();
+        const fixture::BoxCloser closer([&](QWidget* box) {
+            if (QTest::qWaitForWindowExposed(box))
+                use(box);
+            closed = true;
         });
-        QTRY_VERIFY(closed);
+        fixture::clickCredit(*form);
+        QVERIFY(closed);
     }
 
 private slots:
