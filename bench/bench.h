@@ -1,26 +1,22 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-// The clock every figure is taken with, the statistics over it, and the
-// probe that tells when a frame reaches the screen.
+// What every measurement shares: the clock every figure is taken with, the
+// statistics over it, the table's rows, and an event loop that runs until a
+// figure is complete. The measurements, one a file, follow.
 
-#include <QCoreApplication>
-#include <QGuiApplication>
-#include <QWidget>
-
-#include <xcb/xcb.h>
-
-#include <algorithm>
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
-#include <cstring>
 #include <ctime>
 #include <functional>
-#include <set>
+#include <memory>
+#include <string>
 #include <vector>
 
+class Form1;
+
 namespace bench {
+
+using Samples = std::vector<double>;
 
 // CLOCK_MONOTONIC is shared by all processes: a parent and its child, or the
 // X server's input and the window, can compare their readings.
@@ -37,101 +33,43 @@ inline double ms(std::int64_t ns)
 }
 
 // Nearest rank: the smallest value with at least q of the samples at or below it.
-inline double quantile(std::vector<double> v, double q)
+double quantile(Samples v, double q);
+inline double median(const Samples& v)
 {
-    if (v.empty())
-        return 0;
-    std::sort(v.begin(), v.end());
-    const auto rank = static_cast<std::size_t>(q * double(v.size()) + 0.999999);
-    return v[std::clamp<std::size_t>(rank, 1, v.size()) - 1];
+    return quantile(v, 0.5);
 }
-
-inline double maximum(const std::vector<double>& v)
+inline double p99(const Samples& v)
 {
-    return v.empty() ? 0 : *std::max_element(v.begin(), v.end());
+    return quantile(v, 0.99);
 }
+double maximum(const Samples& v);
+double minimum(const Samples& v);
 
 // Resident memory of this process in KiB, now (VmRSS) or at its peak (VmHWM).
-inline long residentKiB(const char* field = "VmRSS")
-{
-    long kb = -1;
-    if (FILE* f = std::fopen("/proc/self/status", "r")) {
-        char line[256];
-        const std::size_t n = std::strlen(field);
-        while (std::fgets(line, sizeof line, f))
-            if (std::strncmp(line, field, n) == 0 && line[n] == ':')
-                kb = std::strtol(line + n + 1, nullptr, 10);
-        std::fclose(f);
-    }
-    return kb;
-}
+long residentKiB(const char* field = "VmRSS");
 
-// Widgets paint into the window's backing store while the top-level window
-// handles an Expose (the first frame) or an UpdateRequest (every later one),
-// and the store is flushed to the X server before that handling returns. The
-// probe delivers those events itself, then makes one round trip to the X
-// server (which handles a client's requests in order, so the frame is then in
-// its frame buffer) and stamps the clock. A frame counts only if some widget
-// painted in it; `watchedPainted` tells whether a watched one did.
-class FrameProbe : public QObject
-{
-public:
-    struct Frame
-    {
-        std::int64_t at;
-        bool watchedPainted;
-    };
-    using Sink = std::function<void(const Frame&)>;
+// One row of the table: figure, what was measured, target, verdict (none
+// for a target in parentheses).
+[[gnu::format(printf, 4, 5)]] void row(const std::string& figure, const char* target, bool met,
+                                       const char* format, ...);
+// A row of the median, p99 and largest of the samples.
+void row(const std::string& figure, const char* target, bool met, const Samples& v,
+         int decimals = 2);
 
-    explicit FrameProbe(Sink sink) : sink_(std::move(sink))
-    {
-        QCoreApplication::instance()->installEventFilter(this);
-    }
-    ~FrameProbe() override { QCoreApplication::instance()->removeEventFilter(this); }
+// Runs the event loop for `msecs`, or until `done` holds when a probe calls
+// recheck(): no timer of ours wakes the loop in between.
+void spin(int msecs, std::function<bool()> done = nullptr);
+void recheck();
 
-    void watch(const QWidget* w) { watched_.insert(w); }
-    long timerEvents = 0; // delivered to anything
+// The game's window, shown, with its first frames and fonts settled.
+std::unique_ptr<Form1> openWindow();
 
-protected:
-    bool eventFilter(QObject* receiver, QEvent* e) override
-    {
-        if (e->type() == QEvent::Timer)
-            ++timerEvents;
-        if (e->type() == QEvent::Paint && depth_ > 0) {
-            painted_ = true;
-            watchedPainted_ |= watched_.count(receiver) > 0;
-        }
-        const bool frame = e->type() == QEvent::Expose || e->type() == QEvent::UpdateRequest;
-        const bool topLevel =
-            receiver->isWindowType() ||
-            (receiver->isWidgetType() && static_cast<QWidget*>(receiver)->isWindow());
-        if (!frame || !topLevel)
-            return false;
-        ++depth_;
-        receiver->event(e);
-        --depth_;
-        if (depth_ == 0 && painted_) {
-            serverRoundTrip();
-            const Frame f{nowNs(), watchedPainted_};
-            painted_ = watchedPainted_ = false;
-            if (sink_)
-                sink_(f);
-        }
-        return true;
-    }
-
-private:
-    static void serverRoundTrip()
-    {
-        auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-        if (xcb_connection_t* c = x11 ? x11->connection() : nullptr)
-            std::free(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));
-    }
-
-    Sink sink_;
-    std::set<const QObject*> watched_;
-    int depth_ = 0;
-    bool painted_ = false, watchedPainted_ = false;
-};
+// The measurements; each prints its rows and returns the process's status.
+int ticks(int interval, int count, bool busy);
+int clicks(int count);
+int verdict(int rounds);
+int startup(int runs);
+int idle(int seconds);
+int soak(int seconds, unsigned seed);
 
 } // namespace bench
