@@ -6,6 +6,7 @@
 //                                answering, judging, or with the credit open;
 //                                on X11 through the X server, as the window
 //                                manager's close button does
+//   fault_helper destroy idle    another client destroys the window (X11)
 //   fault_helper error HANDLER   a run-time error in that handler with a timer
 //                                ticking beneath the error box; reports what
 //                                the box says and whether anything ran beneath
@@ -62,6 +63,14 @@ void closeWindow(QWidget* w)
     XCloseDisplay(d);
 }
 
+// What xdotool's windowclose does: another client destroys the window.
+void destroyWindow(QWidget* w)
+{
+    Display* d = XOpenDisplay(nullptr);
+    XDestroyWindow(d, Window(w->winId()));
+    XCloseDisplay(d);
+}
+
 // Form1 with one handler broken on request: it starts the clock, so that
 // something would run beneath the error box, and fails a property call.
 class FaultyForm : public Form1
@@ -107,7 +116,8 @@ void play(FaultyForm& f, const QString& mode, const QString& what)
     auto* bar = static_cast<QScrollBar*>(rt::testing::widget(f.HScroll1));
     // The fastest speed first, as a player who slides the bar to the left.
     QTest::keyClick(bar, Qt::Key_Home);
-    if (mode != QLatin1String("close") && !is("Timer2_Timer"))
+    const bool ending = mode == QLatin1String("close") || mode == QLatin1String("destroy");
+    if (!ending && !is("Timer2_Timer"))
         f.breakHandler(what, mode == QLatin1String("oom"));
     if (is("Form_Click")) {
         fixture::clickAt(f, fixture::BareSpot);
@@ -148,6 +158,11 @@ void play(FaultyForm& f, const QString& mode, const QString& what)
             closeWindow(box && onX11() ? box : main);
             if (QWidget* next = !box ? nullptr : onX11() ? main : box)
                 QTimer::singleShot(100, next, [next] { closeWindow(next); });
+        });
+    if (mode == QLatin1String("destroy"))
+        QTimer::singleShot(0, [&f] {
+            say(QStringLiteral("reached idle"));
+            destroyWindow(rt::testing::widget(f));
         });
     if (is("credit"))
         fixture::clickCredit(f);

@@ -4,8 +4,9 @@
 // cleanly in every phase; a run-time error in a handler shows its message and
 // ends it at once, with nothing run after it (fault_helper plays these, side
 // by side, all started before the first case). When it cannot open its window
-// or keep it, it says what failed on standard error and ends with the status
-// its manual page gives. None may hang.
+// or keep it (the display goes away, another client destroys the window), it
+// says what failed on standard error and ends with the status its manual page
+// gives. None may hang.
 
 #include <QDeadlineTimer>
 #include <QProcess>
@@ -104,10 +105,12 @@ private slots:
         QTest::addColumn<QProcess*>("run");
         QTest::addColumn<QString>("output");
         QTest::addColumn<int>("status");
-        const auto row = [this](const QString& run, const QString& output, int status) {
+        QTest::addColumn<QString>("said"); // on standard error
+        const auto row = [this](const QString& run, const QString& output, int status,
+                                const QString& said = {}) {
             auto* p = new QProcess(this);
             p->start(QStringLiteral(FAULT_HELPER), run.split(u' '));
-            QTest::newRow(qPrintable(run)) << p << output << status;
+            QTest::newRow(qPrintable(run)) << p << output << status << said;
         };
         const auto box = [](const char* error) {
             return QStringLiteral("box: Тевалин|Run-time error %1\nbeneath: nothing ran\n")
@@ -124,15 +127,21 @@ private slots:
         row(QStringLiteral("oom Label4_Click"),
             QStringLiteral("raise Label4_Click\n") + box("'7':  Out of memory"), RuntimeError);
         row(QStringLiteral("overflow Command1_Click"), box("'6':  Overflow"), RuntimeError);
+        // Only an X11 window can be destroyed by another client.
+        if (qEnvironmentVariable("QT_QPA_PLATFORM") == QLatin1String("xcb"))
+            row(QStringLiteral("destroy idle"), QStringLiteral("reached idle\n"), DisplayLost,
+                QStringLiteral("the window was destroyed by another program (platform xcb"));
     }
     void endings()
     {
         QFETCH(QProcess*, run);
         QFETCH(QString, output);
         QFETCH(int, status);
+        QFETCH(QString, said);
         const Ending e = finish(*run);
         QCOMPARE(QString::fromUtf8(run->readAllStandardOutput()), output);
         QCOMPARE(e.status, status);
+        QVERIFY2(e.err.contains(said), e.why);
         QVERIFY2(!e.err.contains(QLatin1String("Sanitizer")) &&
                      !e.err.contains(QLatin1String("runtime error:")),
                  e.why);
@@ -183,6 +192,8 @@ private slots:
             QVERIFY2(e.err.contains(s), "no \"" + s.toUtf8() + "\" in " + e.why);
         // The guess it used to make for every failure.
         QVERIFY2(!e.err.contains(QLatin1String("no display could be reached")), e.why);
+        // Qt's advice, which no reinstall follows when the display is the cause.
+        QVERIFY2(!e.err.contains(QLatin1String("Reinstalling")), e.why);
     }
 
     void displayGoingAwayHasItsOwnStatus()

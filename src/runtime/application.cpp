@@ -43,6 +43,7 @@ Application::Application(int& argc, char** argv, const ApplicationDescription& p
     QApplication::setApplicationVersion(QString::fromLatin1(program.version));
     QGuiApplication::setDesktopFileName(QString::fromLatin1(program.desktopFileName));
     platform::nameWindowsForX11(program.windowClass);
+    platform::endWhenWindowsAreDestroyed();
     if (program.icon)
         QApplication::setWindowIcon(QIcon(QPixmap(program.icon)));
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));

@@ -23,7 +23,7 @@ enum ExitStatus
 {
     ExitRuntimeError = 1,
     ExitNoDisplay = 2,  // no window could be opened
-    ExitDisplayLost = 3 // the display went away while the window was up
+    ExitDisplayLost = 3 // the display, or the window, went away while the window was up
 };
 
 struct RuntimeError

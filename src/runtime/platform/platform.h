@@ -29,6 +29,14 @@ void setRunning(bool running);
 // its title also in an encoding that does not depend on the locale (X11 only).
 void nameWindowsForX11(std::string_view windowClass);
 
+// Ends the process at once with `status`, saying on standard error what
+// happened and on which display.
+[[noreturn]] void endOnDisplay(int status, std::string_view what);
+
+// From now on, a window of the program that another client destroys (X11
+// only) ends the process with ExitDisplayLost.
+void endWhenWindowsAreDestroyed();
+
 // On Wayland the process ends here with `status`; elsewhere this returns.
 void endOnWayland(int status);
 

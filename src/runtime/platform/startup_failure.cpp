@@ -7,6 +7,7 @@
 
 #include "runtime/error.h"
 
+#include <QRegularExpression>
 #include <QString>
 #include <QtGlobal>
 
@@ -63,7 +64,13 @@ std::string memoryLimit()
 std::string line(const std::string& category, const QString& text)
 {
     std::string s = category.empty() || category == "default" ? "" : category + ": ";
-    return s + text.trimmed()
+    // Qt's advice for a platform that did not start, which no reinstall
+    // mends when the display is missing or refuses.
+    static const QRegularExpression reinstall(
+        QStringLiteral(" *Reinstalling the application may fix this problem\\."));
+    return s + QString(text)
+                   .remove(reinstall)
+                   .trimmed()
                    .replace(QLatin1String("\n\n"), QLatin1String("\n"))
                    .replace(QLatin1String("\n"), QLatin1String("\n  "))
                    .toLocal8Bit()
@@ -118,6 +125,11 @@ void messages(QtMsgType type, const QMessageLogContext& context, const QString& 
 }
 
 } // namespace
+
+void endOnDisplay(int status, std::string_view what)
+{
+    end(status, std::string(what) + " (" + displayTried() + ")");
+}
 
 void watchStartup(std::string_view name)
 {
