@@ -343,6 +343,12 @@ class Mutter(Compositor):
     # the right, and its close button at the right, above the menu bar.
     TITLE_ABOVE_CLIENT = 34
 
+    def maximise_ways(self, origin):
+        ox, oy = origin
+        title_y = oy - self.TITLE_ABOVE_CLIENT
+        return [("its title bar's maximise button", lambda: self.click(ox + CLIENT_WIDTH - 37, title_y)),
+                ("a double click on its title", lambda: self.double_click(ox + CLIENT_WIDTH // 2, title_y))]
+
     def decoration(self, origin):
         ox, oy = origin
         button = ox + CLIENT_WIDTH - 37, oy - self.TITLE_ABOVE_CLIENT
@@ -428,6 +434,10 @@ class Sway(Compositor):
         env = self.base_env()
         env["SWAYSOCK"] = next(str(p) for p in self.runtime.glob("sway-ipc.*.sock"))
         subprocess.run(["swaymsg", command], check=True, capture_output=True, timeout=10, env=env)
+
+    def maximise_ways(self, origin):
+        # sway maximises nothing; the nearest a player has is fullscreen.
+        return [("sway's fullscreen command", lambda: self.swaymsg("fullscreen enable"))]
 
     def close(self, origin):
         self.swaymsg("kill")
