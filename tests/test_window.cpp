@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QMap>
 #include <QPainter>
+#include <QScreen>
 #include <QStyleOption>
 
 #include <algorithm>
@@ -210,8 +211,14 @@ private slots:
     {
         QWidget* window = rt::testing::widget(*form);
         const qreal ratio = window->devicePixelRatioF();
-        // As the screen shows it: the grab paints the window as its backing store does.
-        const QImage shot = window->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        // As the screen shows it on X11, if it shows all of it; elsewhere as the
+        // window paints itself, which hides what it leaves unpainted.
+        const bool onScreen = QGuiApplication::platformName() == QLatin1String("xcb") &&
+                              window->screen()->geometry().contains(window->frameGeometry());
+        const QImage shot =
+            (onScreen ? window->screen()->grabWindow(window->winId()) : window->grab())
+                .toImage()
+                .convertToFormat(QImage::Format_RGB32);
         const QPoint client = fixture::clientArea(*form)->mapTo(window, QPoint());
         QMap<int, int> lefts, tops; // device edges by the cell's column and row
         QSize side;
@@ -226,6 +233,10 @@ private slots:
                     if ((shot.pixel(x, y) & 0xFFFFFF) == s.colour)
                         seen |= QRect(x, y, 1, 1);
             QCOMPARE(seen.width(), seen.height());
+            // The cell's rest is the window's white, on the right and below too.
+            for (const QPoint beyond :
+                 {seen.topRight() + QPoint(1, 0), seen.bottomLeft() + QPoint(0, 1)})
+                QCOMPARE(QColor(shot.pixel(beyond)), QColor(Qt::white));
             if (!side.isValid())
                 side = seen.size();
             QCOMPARE(seen.size(), side);

@@ -32,13 +32,16 @@ void CommandWidget::keyPressEvent(QKeyEvent* e)
 
 SquareWidget::SquareWidget(ControlObject& c, QWidget* parent) : LabelWidget(c, parent)
 {
-    // The colour is painted below, not filled in by Qt from the edges it rounds.
+    // Qt fills no background from the edges it rounds: the paint below covers
+    // the whole cell.
     setAttribute(Qt::WA_NoSystemBackground);
 }
 
 void SquareWidget::paintEvent(QPaintEvent* /*e*/)
 {
     QPainter p(this);
+    // The window's ground where rounding leaves a device pixel of the cell bare.
+    p.fillRect(rect(), parentWidget()->palette().color(QPalette::Window));
     p.fillRect(platform::onDevicePixels(p, rect()), palette().color(QPalette::Window));
 }
 
