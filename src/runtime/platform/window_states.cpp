@@ -8,6 +8,8 @@
 #include "platform.h"
 
 #include <QEvent>
+#include <QGuiApplication>
+#include <QTimer>
 #include <QWidget>
 #include <QWindow>
 
@@ -27,28 +29,72 @@ public:
     // The native window exists once the widget is shown.
     bool eventFilter(QObject* /*watched*/, QEvent* e) override
     {
-        if (e->type() == QEvent::Show && window_->windowHandle()) {
-            window_->removeEventFilter(this);
+        if (e->type() == QEvent::Resize && normal_.size.isValid())
+            fixAgain();
+        if (e->type() == QEvent::Show && window_->windowHandle() && !watching_) {
+            watching_ = true;
             // A decoration asks the QWindow, and the widget never hears of it;
             // the window manager's states reach both. Queued: Qt is still
             // taking the new state in.
             connect(window_->windowHandle(), &QWindow::windowStateChanged, this,
                     &NormalState::restore, Qt::QueuedConnection);
+            if (QGuiApplication::platformName() == QLatin1String("wayland"))
+                connect(window_->windowHandle(), &QWindow::windowStateChanged, this,
+                        &NormalState::comply);
         }
         return false;
     }
 
 private:
+    // Once asked for, a maximised or full-screen state comes back configured
+    // by the compositor, and a client that then commits another size breaks
+    // the protocol (weston ends it). The window takes that size for a moment;
+    // restore() asks for the normal state, and once the window has its
+    // normal size again it is fixed again.
+    void comply(Qt::WindowState state)
+    {
+        QWindow* handle = window_->windowHandle();
+        if (!(state & (Qt::WindowMaximized | Qt::WindowFullScreen)) || normal_.size.isValid())
+            return;
+        normal_ = {handle->size(), handle->minimumSize(), handle->maximumSize()};
+        handle->setMinimumSize(QSize(0, 0));
+        handle->setMaximumSize(QSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX));
+    }
+
+    void fixAgain()
+    {
+        QWindow* handle = window_->windowHandle();
+        if (handle->size() != normal_.size || (handle->windowStates() & refused_))
+            return;
+        handle->setMinimumSize(normal_.minimum);
+        handle->setMaximumSize(normal_.maximum);
+        normal_ = {};
+    }
+
     void restore()
     {
         window_->setWindowState(window_->windowState() & ~refused_);
         QWindow* handle = window_->windowHandle();
         if (handle && (handle->windowStates() & refused_))
             handle->setWindowStates(handle->windowStates() & ~refused_);
+        // A compositor that never configured the state asked for never
+        // resizes: the window is fixed again all the same.
+        if (normal_.size.isValid())
+            QTimer::singleShot(Settle, this, &NormalState::fixAgain);
     }
+
+    enum : int
+    {
+        Settle = 1000 // ms
+    };
 
     QWidget* window_;
     Qt::WindowStates refused_;
+    struct
+    {
+        QSize size, minimum, maximum;
+    } normal_; // while a compositor's state is complied with
+    bool watching_ = false;
 };
 
 } // namespace
