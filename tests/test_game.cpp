@@ -162,15 +162,40 @@ private slots:
         row("answering, right click on the bar", Phase::Answering, "right", Effect::Nothing);
         // The credit changes nothing, not even the answer under way.
         row("answering, credit", Phase::Answering, "credit", Effect::Nothing);
+        // A square's digit key (main row or keypad) clicks it, Escape clicks
+        // the bare window, wherever the focus is; a hidden square takes no
+        // key, as it takes no click, and the verdict takes neither.
+        row("verdict, square", Phase::Verdict, "square", Effect::Nothing);
+        row("idle, key 2", Phase::Idle, "key 2", Effect::Nothing);
+        row("presenting, key 2", Phase::Presenting, "key 2", Effect::Nothing);
+        row("answering, key 2", Phase::Answering, "key 2", Effect::SquareTaken);
+        row("answering, keypad 2", Phase::Answering, "keypad 2", Effect::SquareTaken);
+        row("answering, key 2 from the option", Phase::Answering, "key 2 option", Effect::SquareTaken);
+        row("idle, key 2 from Start", Phase::Idle, "key 2 start", Effect::Nothing);
+        row("answering, Ctrl+2", Phase::Answering, "ctrl 2", Effect::Nothing);
+        row("verdict, key 2", Phase::Verdict, "key 2", Effect::Nothing);
+        row("idle, Escape", Phase::Idle, "escape", Effect::Nothing);
+        row("presenting, Escape", Phase::Presenting, "escape", Effect::Nothing);
+        row("answering, Escape", Phase::Answering, "escape", Effect::Forfeit);
+        row("answering, Escape from the option", Phase::Answering, "escape option", Effect::Forfeit);
+        row("verdict, Escape", Phase::Verdict, "escape", Effect::Nothing);
     }
     void clickRouting()
     {
         QFETCH(Phase, phase);
         QFETCH(QString, place);
         QFETCH(Effect, effect);
-        fixture::bringTo(*form, phase);
+        QWindow* window = rt::testing::windowHandle(*form);
+        if (place.endsWith(QLatin1String("option")) || place.endsWith(QLatin1String("start"))) {
+            QTest::keyClick(window, Qt::Key_Tab);
+            if (place.endsWith(QLatin1String("option")))
+                QTest::keyClick(window, Qt::Key_Tab);
+        }
+        if (phase != Phase::Idle)
+            fixture::bringTo(*form, phase);
         const rt::Integer length = form->SeqLength;
         const QString was = fixture::snapshot(*form);
+        QWidget* focus = rt::testing::widget(*form)->focusWidget();
 
         const QRect option = rt::testing::widget(form->Option2)->geometry();
         const QMap<QString, QPoint> at{
@@ -192,6 +217,14 @@ private slots:
         });
         if (place == QLatin1String("credit"))
             fixture::clickCredit(*form);
+        else if (place.startsWith(QLatin1String("escape")))
+            QTest::keyClick(window, Qt::Key_Escape);
+        else if (place.startsWith(QLatin1String("key")))
+            QTest::keyClick(window, Qt::Key_2);
+        else if (place.startsWith(QLatin1String("keypad")))
+            QTest::keyClick(window, Qt::Key_2, Qt::KeypadModifier);
+        else if (place.startsWith(QLatin1String("ctrl")))
+            QTest::keyClick(window, Qt::Key_2, Qt::ControlModifier);
         else
             fixture::clickAt(*form, at[place],
                              place == QLatin1String("right") ? Qt::RightButton : Qt::LeftButton);
@@ -200,10 +233,8 @@ private slots:
                              ? QStringLiteral("Разработчик |Kelvaro   < 7 ноября 2004 года >|1")
                              : QString());
         QVERIFY(!QApplication::activeModalWidget());
-        // A click acts, and leaves the keyboard where it was.
-        if (form->HScroll1.Visible == True)
-            QCOMPARE(rt::testing::widget(*form)->focusWidget(),
-                     rt::testing::widget(form->HScroll1));
+        // A click or a key acts, and leaves the keyboard where it was.
+        QCOMPARE(rt::testing::widget(*form)->focusWidget(), focus);
 
         switch (effect) {
         case Effect::Nothing:
@@ -246,7 +277,8 @@ private slots:
         QCOMPARE(form->HScroll1.Value, rt::Integer(to));
     }
 
-    // The caption and the interval follow the thumb as it is dragged.
+    // The caption, the interval and the bar's accessible name follow the
+    // thumb as it is dragged.
     void speedFollowsTheDraggedThumb()
     {
         auto* bar = static_cast<QScrollBar*>(rt::testing::widget(form->HScroll1));
@@ -259,6 +291,9 @@ private slots:
         QVERIFY(moved > 500);
         QCOMPARE(fixture::text(form->Label11.Caption), QStringLiteral("Таймер - %1").arg(moved));
         QCOMPARE(rt::Long(form->Timer1.Interval), rt::Long(moved));
+        // And a screen reader reads the speed the thumb stands at.
+        QCOMPARE(rt::testing::widget(form->HScroll1)->accessibleName(),
+                 QStringLiteral("Время показа цвета: %1 мс").arg(moved));
         QTest::mouseRelease(window, Qt::LeftButton, {}, thumb + QPoint(24, 0));
     }
 };

@@ -170,30 +170,38 @@ private slots:
 
     // Start answers its keys; the focus on a control the presentation hides
     // (Start itself, or an option under random placement) goes to the first
-    // control shown. However many rounds end, however they end, the speed
-    // keeps the keys, and they reach nothing else.
-    void keysStartARoundAndStayOnTheSpeed_data()
+    // control shown, and comes back when the control does, however the round
+    // ends, unless the player moved it meanwhile: then the player's choice
+    // stands. Keys reach nothing hidden.
+    void keysStartARoundAndTheFocusComesBack_data()
     {
         QTest::addColumn<int>("tabs");
         QTest::addColumn<Qt::Key>("key"); // Key_unknown: Start clicked
         QTest::addColumn<bool>("random");
         QTest::addColumn<QString>("ending");
         QTest::addColumn<int>("rounds");
-        QTest::newRow("Space, fixed, right") << 1 << Qt::Key_Space << false << "right" << 1;
-        QTest::newRow("Return, fixed, three wrong") << 1 << Qt::Key_Return << false << "wrong" << 3;
-        QTest::newRow("Enter, fixed, forfeit") << 1 << Qt::Key_Enter << false << "forfeit" << 1;
-        QTest::newRow("Space, random, right") << 1 << Qt::Key_Space << true << "right" << 1;
-        QTest::newRow("clicked, random, wrong") << 0 << Qt::Key_unknown << true << "wrong" << 1;
+        QTest::addColumn<int>("tabsDuring"); // Tab pressed during the presentation
+        QTest::addColumn<int>("focusAtEnd"); // 0 the speed, 1 Start, 2 the option
+        QTest::newRow("Space, fixed, right") << 1 << Qt::Key_Space << false << "right" << 1 << 0 << 1;
+        QTest::newRow("Return, fixed, three wrong")
+            << 1 << Qt::Key_Return << false << "wrong" << 3 << 0 << 1;
+        QTest::newRow("Enter, fixed, forfeit") << 1 << Qt::Key_Enter << false << "forfeit" << 1 << 0 << 1;
+        QTest::newRow("Space, random, right") << 1 << Qt::Key_Space << true << "right" << 1 << 0 << 1;
+        QTest::newRow("Space, fixed, moved to the option")
+            << 1 << Qt::Key_Space << false << "right" << 1 << 1 << 2;
+        QTest::newRow("clicked, random, wrong") << 0 << Qt::Key_unknown << true << "wrong" << 1 << 0 << 0;
         QTest::newRow("clicked, on the random option, three forfeits")
-            << 2 << Qt::Key_unknown << true << "forfeit" << 3;
+            << 2 << Qt::Key_unknown << true << "forfeit" << 3 << 0 << 2;
     }
-    void keysStartARoundAndStayOnTheSpeed()
+    void keysStartARoundAndTheFocusComesBack()
     {
         QFETCH(int, tabs);
         QFETCH(Qt::Key, key);
         QFETCH(bool, random);
         QFETCH(QString, ending);
         QFETCH(int, rounds);
+        QFETCH(int, tabsDuring);
+        QFETCH(int, focusAtEnd);
         if (random)
             form->Option2.Value = rt::True;
         // The option buttons are one stop, at the selected one, as a group of
@@ -224,6 +232,8 @@ private slots:
             press(*form, Qt::Key_Right);
             QCOMPARE(rt::Integer(form->HScroll1.Value).value(), 500);
         }
+        for (int i = 0; i < tabsDuring; ++i)
+            press(*form, Qt::Key_Tab);
         finishRound(*form, ending);
         for (int i = 1; i < rounds; ++i) {
             fixture::clickControl(*form, form->Command1);
@@ -231,7 +241,18 @@ private slots:
         }
         QCOMPARE(fixture::phaseOf(*form), fixture::Phase::Idle);
 
-        QCOMPARE(focusOf(*form), scrollBar());
+        QCOMPARE(focusOf(*form), order[focusAtEnd]);
+        QVERIFY(focusOf(*form)->hasFocus());
+        if (focusAtEnd == 1) {
+            // Start takes Space again: the next round needs no Tab.
+            press(*form, Qt::Key_Space);
+            QCOMPARE(fixture::phaseOf(*form), fixture::Phase::Presenting);
+            fixture::presentAll(*form);
+            fixture::clickAt(*form, QPoint(506, 666));
+        }
+        press(*form, Qt::Key_Tab, {});
+        while (focusOf(*form) != scrollBar())
+            press(*form, Qt::Key_Tab);
         // Where each key takes the speed is test_game's speedKeys table.
         for (auto [key, speed] : {std::pair{Qt::Key_Right, 510}, {Qt::Key_Left, 500}}) {
             press(*form, key);
@@ -240,6 +261,48 @@ private slots:
         // Neither Tab nor the keys chose a placement.
         QVERIFY(form->Option2.Value == (random ? rt::True : rt::False));
         QVERIFY(form->RandomMode == (random ? rt::True : rt::False));
+    }
+
+    // The credit, opened from the keyboard (Alt, then Return on the menu) or
+    // with the mouse, gives the focus back to the control that had it.
+    void theFocusComesBackAfterTheCredit_data()
+    {
+        QTest::addColumn<int>("tabs");
+        QTest::addColumn<bool>("keyboard");
+        QTest::newRow("the speed, keyboard") << 0 << true;
+        QTest::newRow("Старт, keyboard") << 1 << true;
+        QTest::newRow("Фиксированно, keyboard") << 2 << true;
+        QTest::newRow("Старт, mouse") << 1 << false;
+    }
+    void theFocusComesBackAfterTheCredit()
+    {
+        QFETCH(int, tabs);
+        QFETCH(bool, keyboard);
+        for (int i = 0; i < tabs; ++i)
+            press(*form, Qt::Key_Tab);
+        QWidget* before = focusOf(*form);
+        // The box is modal: it is closed from inside its own loop, once it is up.
+        bool closed = false;
+        QTimer closer;
+        closer.callOnTimeout([&] {
+            if (QWidget* box = QApplication::activeModalWidget(); box && box->isVisible()) {
+                QTest::keyClick(box, Qt::Key_Return);
+                closed = true;
+                closer.stop();
+            }
+        });
+        closer.start(20);
+        if (keyboard) {
+            press(*form, Qt::Key_Alt);
+            press(*form, Qt::Key_Return);
+        } else
+            fixture::clickCredit(*form);
+        QTRY_VERIFY(closed);
+        QVERIFY(QTest::qWaitForWindowActive(rt::testing::widget(*form)));
+        QTRY_COMPARE(QApplication::focusWidget(), before);
+        // And the keys act there again, with no Tab first.
+        press(*form, Qt::Key_Tab);
+        QVERIFY(focusOf(*form) != before);
     }
 
     // Whichever control has the keyboard shows it; on the scroll bar the mark

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "application.h"
 
+#include "accessibility.h"
 #include "convert.h"
 #include "fonts.h"
 #include "form.h"
@@ -48,6 +49,7 @@ Application::Application(int& argc, char** argv, const ApplicationDescription& p
         QApplication::setWindowIcon(QIcon(QPixmap(program.icon)));
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
     detail::loadFonts();
+    detail::installAccessibility();
 }
 
 Application::~Application() = default;

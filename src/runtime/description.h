@@ -23,6 +23,22 @@ enum class Kind
     Form
 };
 
+// A key that clicks a control, or the bare window, from anywhere in the
+// window; the values are Qt's own.
+enum class Key
+{
+    None = 0,
+    Escape = 0x01000000,
+    Digit1 = 0x31,
+    Digit2,
+    Digit3,
+    Digit4,
+    Digit5,
+    Digit6,
+    Digit7,
+    Digit8
+};
+
 // Horizontal alignment of a caption; the values are Qt's own.
 enum class Alignment
 {
@@ -64,6 +80,13 @@ struct ControlDescription
     // The accessible name also says whose colour the control shows: the
     // stored name, ": " and the name of the control with that back colour.
     bool nameTellsColour = false;
+    // What assistive technology says of the control besides its name.
+    std::u16string_view accessibleDescription;
+    // Told to assistive technology as a notification each time a handler
+    // shows the control or changes what it shows, once the handler returns.
+    bool announced = false;
+    // Clicks the control while it is shown.
+    Key key = Key::None;
 
     // The accessible name while the control shows this caption.
     constexpr std::u16string_view accessibleNameFor(std::u16string_view shown) const
@@ -84,6 +107,8 @@ struct FormDescription
     Long backColor = 0xFFFFFF;
     Single clientWidth = 0;
     Single clientHeight = 0;
+    // Clicks the bare window.
+    Key key = Key::None;
     std::span<const MenuDescription> menu;
     std::span<const ControlDescription> controls;
 };

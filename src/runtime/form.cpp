@@ -9,6 +9,8 @@
 #include "trap.h"
 #include "widgets.h"
 
+#include <QApplication>
+#include <QKeyEvent>
 #include <QLayout>
 #include <QMenuBar>
 
@@ -48,6 +50,43 @@ QWidget* createWidget(ControlObject& c, const ControlDescription& d, QWidget* pa
     }
 }
 
+// The keys of the description, from anywhere in the window: those that no
+// control with the focus took reach the window. A key clicks its control
+// only while the control shows, as a click would; held down, it clicks once.
+class KeyClicks : public QObject
+{
+public:
+    KeyClicks(FormObject& f) : QObject(f.window.get()), f_(f) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* e) override
+    {
+        if (watched != f_.window.get() || e->type() != QEvent::KeyPress)
+            return false;
+        const auto* k = static_cast<QKeyEvent*>(e);
+        if ((k->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier)
+            return false;
+        const auto key = Key(k->key());
+        if (key == Key::None)
+            return false;
+        if (key == f_.description.key) {
+            if (!k->isAutoRepeat())
+                f_.self.raise(Event::Click);
+            return true;
+        }
+        for (const auto& c : f_.controls)
+            if (c->design && c->design->key == key) {
+                if (!k->isAutoRepeat() && !c->widget->isHidden() && c->widget->isEnabled())
+                    c->raise(Event::Click);
+                return true;
+            }
+        return false;
+    }
+
+private:
+    FormObject& f_;
+};
+
 } // namespace
 
 ControlObject::ControlObject(FormObject& f, std::string_view n, Kind k)
@@ -65,8 +104,13 @@ bool ControlObject::accepts(Event e) const
 
 void ControlObject::raise(Event e) const
 {
-    if (const auto& h = handlers[static_cast<std::size_t>(e)])
-        trap(h);
+    const auto& h = handlers[static_cast<std::size_t>(e)];
+    if (!h)
+        return;
+    ++form.handlersRunning;
+    trap(h);
+    if (--form.handlersRunning == 0)
+        announceChanges(form);
 }
 
 FormObject::FormObject(const FormDescription& d)
@@ -84,9 +128,19 @@ FormObject::FormObject(const FormDescription& d)
     for (const MenuDescription& m : d.menu) {
         auto& item =
             *controls.emplace_back(std::make_unique<ControlObject>(*this, m.name, Kind::Menu));
-        window->menuBar()->addAction(toQString(m.caption), window.get(),
-                                     [&item] { item.raise(Event::Click); });
+        window->menuBar()->addAction(toQString(m.caption), window.get(), [this, &item] {
+            // The menu bar keeps the keyboard's focus once the command's box
+            // has closed: the control that had it takes it back.
+            QWidget* before = lastFocus;
+            item.raise(Event::Click);
+            if (before && before->isVisibleTo(window.get()))
+                before->setFocus(Qt::OtherFocusReason);
+        });
     }
+    QObject::connect(qApp, &QApplication::focusChanged, window.get(), [this](QWidget*, QWidget* now) {
+        if (now && now->window() == window.get() && now != window->menuBar())
+            lastFocus = now;
+    });
 
     std::vector<std::pair<int, QWidget*>> byTabIndex;
     for (const ControlDescription& cd : d.controls) {
@@ -125,6 +179,8 @@ FormObject::FormObject(const FormDescription& d)
 
     // Fixed size: the client area plus the menu bar. So no maximise button
     // either, which could only do nothing.
+    window->installEventFilter(new KeyClicks(*this));
+
     window->layout()->setSizeConstraint(QLayout::SetFixedSize);
     window->setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                            Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
@@ -148,13 +204,27 @@ void FormObject::passFocusOn(QWidget* hiding)
     QWidget* focus = window->focusWidget();
     if (!focus || (focus != hiding && !hiding->isAncestorOf(focus)))
         return;
+    // A stand-in that hides in turn passes on the first control's claim.
+    if (!focusToReturn || focus != focusStandIn)
+        focusToReturn = hiding;
+    focusStandIn = nullptr;
     for (QWidget* w : tabOrder)
         if (w != hiding && w->isVisibleTo(window.get()) && w->isEnabled() &&
             (w->focusPolicy() & Qt::TabFocus)) {
             w->setFocus(Qt::OtherFocusReason);
+            focusStandIn = w;
             return;
         }
     focus->clearFocus();
+}
+
+void FormObject::returnFocus(QWidget* shown)
+{
+    if (shown != focusToReturn)
+        return;
+    focusToReturn = nullptr;
+    if (window->focusWidget() == focusStandIn)
+        shown->setFocus(Qt::OtherFocusReason);
 }
 
 void FormObject::keepFocusOnAVisibleControl()
@@ -164,8 +234,11 @@ void FormObject::keepFocusOnAVisibleControl()
         focus->clearFocus();
         focus = nullptr;
     }
-    if (!focus && !tabOrder.empty() && tabOrder.front()->isVisibleTo(window.get()))
+    if (!focus && !tabOrder.empty() && tabOrder.front()->isVisibleTo(window.get())) {
         tabOrder.front()->setFocus(Qt::OtherFocusReason);
+        if (focusToReturn && !focusStandIn)
+            focusStandIn = tabOrder.front();
+    }
 }
 
 } // namespace rt::detail

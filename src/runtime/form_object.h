@@ -50,6 +50,7 @@ public:
     Single left = 0, top = 0;  // labels; their size is the designed one
     Long backColor = 0xFFFFFF;
     Ticker timer; // timers only
+    bool announce = false; // changed by the handler under way; see accessibility.h
     std::array<std::function<void()>, eventNames.size()> handlers;
 };
 
@@ -66,6 +67,9 @@ public:
     // After a control shows: with the focus nowhere, the first control in tab
     // order takes it back as soon as it is visible.
     void keepFocusOnAVisibleControl();
+    // After a control shows: if it hid with the focus, it takes the focus
+    // back, unless the player moved the focus meanwhile.
+    void returnFocus(QWidget* shown);
 
     const FormDescription& description;
     ControlObject self;
@@ -74,6 +78,10 @@ public:
     // Last, so that it goes first: the widgets refer to the control objects.
     std::unique_ptr<QMainWindow> window;
     bool loaded = false;
+    int handlersRunning = 0;
+    QWidget* focusToReturn = nullptr; // hid with the focus
+    QWidget* focusStandIn = nullptr;  // where the runtime put the focus meanwhile
+    QWidget* lastFocus = nullptr;     // the last control with the focus, menu bar aside
 };
 
 } // namespace rt::detail

@@ -45,10 +45,18 @@ template <> Boolean get<Prop::Visible>(const ControlObject& c)
 
 template <> void set<Prop::Visible>(ControlObject& c, const Boolean& v)
 {
-    if (v == False)
+    const bool shown = v != False, was = !c.widget->isHidden();
+    if (!shown)
         c.form.passFocusOn(c.widget);
-    c.widget->setVisible(v != False);
+    c.widget->setVisible(shown);
+    if (shown)
+        c.form.returnFocus(c.widget);
     c.form.keepFocusOnAVisibleControl();
+    if (shown == was)
+        return;
+    visibilityChanged(c, shown);
+    if (shown)
+        changed(c);
 }
 
 template <> String get<Prop::Caption>(const ControlObject& c)
@@ -60,6 +68,7 @@ template <> void set<Prop::Caption>(ControlObject& c, const String& v)
 {
     static_cast<QLabel*>(c.widget)->setText(toQString(v.str()));
     captionShown(c, v.str());
+    changed(c);
 }
 
 template <> Long get<Prop::BackColor>(const ControlObject& c)
@@ -73,6 +82,7 @@ template <> void set<Prop::BackColor>(ControlObject& c, const Long& v)
     c.backColor = v;
     paintBackground(c.widget, v);
     colourShown(c, v);
+    changed(c);
 }
 
 template <> void set<Prop::ForeColor>(ControlObject& c, const Long& v)

@@ -12,6 +12,8 @@
 #include <optional>
 #include <string_view>
 
+class QAccessibleEvent;
+
 namespace rt::detail {
 
 // While set, timers never arm a clock: ticks come only by hand.
@@ -23,6 +25,8 @@ extern std::optional<Single> (*drawHook)();
 // Called after the timer code of each tick, before its handler, with the
 // time spent in it.
 extern std::function<void(std::string_view timer, std::chrono::nanoseconds spent)> tickProbe;
+// Sees every accessibility event the runtime passes on to Qt's bridge.
+extern std::function<void(QAccessibleEvent* event)> accessibilityProbe;
 // Shows a run-time error; the program ends when it returns.
 extern void (*reportError)(const RuntimeError& e);
 // The program's own report: the error box.

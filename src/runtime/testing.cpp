@@ -87,6 +87,11 @@ void setTickProbe(std::function<void(std::string_view, std::chrono::nanoseconds)
     detail::tickProbe = std::move(p);
 }
 
+void setAccessibilityProbe(std::function<void(QAccessibleEvent*)> p)
+{
+    detail::accessibilityProbe = std::move(p);
+}
+
 void scriptDraws(std::initializer_list<Single> draws)
 {
     script.insert(script.end(), draws);

@@ -16,6 +16,7 @@
 #include <string>
 #include <string_view>
 
+class QAccessibleEvent;
 class QWidget;
 class QWindow;
 
@@ -39,6 +40,11 @@ bool isRunning(const Timer& timer);
 // thread spent in that code. An empty function removes it.
 void setTickProbe(
     std::function<void(std::string_view timer, std::chrono::nanoseconds spent)> probe);
+
+// Sees every accessibility event the runtime passes on to Qt's bridge (only
+// while an assistive technology listens: QAccessible::isActive()). An empty
+// function removes it.
+void setAccessibilityProbe(std::function<void(QAccessibleEvent* event)> probe);
 
 // The next draws return these values, in order, before the generator resumes.
 void scriptDraws(std::initializer_list<Single> draws);

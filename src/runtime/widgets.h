@@ -24,6 +24,8 @@ template <class Base> class ClickingWidget : public Base
 public:
     ClickingWidget(ControlObject& c, QWidget* parent) : Base(parent), c_(c) {}
 
+    ControlObject& control() const { return c_; }
+
 protected:
     void mousePressEvent(QMouseEvent* e) override
     {

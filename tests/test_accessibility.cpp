@@ -1,0 +1,161 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// What assistive technology is told of the window: the squares as buttons
+// that the press action and their keys click, and, while a screen reader
+// listens (an AT-SPI bus: scripts/test-orca), each colour and the verdict as
+// notifications once they are set, and a control's visibility in full.
+
+#include "fixture.h"
+
+#include <QAccessible>
+#include <QDBusConnection>
+#include <QDBusMessage>
+
+using fixture::Phase;
+
+#define SKIP_UNLESS_LISTENED()                                                                     \
+    if (!QAccessible::isActive())                                                                  \
+    QSKIP("no assistive technology listens: run over an AT-SPI bus (scripts/test-orca)")
+
+namespace {
+
+QAccessibleInterface* face(const rt::Control& c)
+{
+    return QAccessible::queryAccessibleInterface(rt::testing::widget(c));
+}
+
+QString path(const rt::Control& c)
+{
+    return QStringLiteral("/org/a11y/atspi/accessible/%1").arg(QAccessible::uniqueId(face(c)));
+}
+
+} // namespace
+
+class TestAccessibility : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<Form1> form;
+    QStringList told;                // "<event> <control>: <name>" as passed to Qt's bridge
+    QMap<QString, QList<int>> shown; // path: the "visible" values sent, in order
+
+    void tick() { rt::testing::fireTick(form->Timer1); }
+
+public slots:
+    void stateChanged(const QDBusMessage& m)
+    {
+        const QVariantList a = m.arguments();
+        if (a.value(0).toString() == QLatin1String("visible"))
+            shown[m.path()] << a.value(1).toInt();
+    }
+
+private slots:
+    void initTestCase()
+    {
+        // The bridge starts once the session's accessibility bus answers.
+        if (qEnvironmentVariableIsSet("QT_LINUX_ACCESSIBILITY_ALWAYS_ON"))
+            QVERIFY(QTest::qWaitFor([] { return QAccessible::isActive(); }, 5000));
+    }
+    void init()
+    {
+        form = fixture::openForm();
+        told.clear();
+        const QWidget* watched[] = {rt::testing::widget(form->Label9),
+                                    rt::testing::widget(form->Label10)};
+        rt::testing::setAccessibilityProbe([this, watched](QAccessibleEvent* e) {
+            const auto kind = e->type() == QAccessible::ObjectShow   ? "shown"
+                              : e->type() == QAccessible::ObjectHide ? "hidden"
+                                                                     : nullptr;
+            for (const QWidget* w : watched)
+                if (kind && e->object() == w)
+                    told << QStringLiteral("%1 %2: %3")
+                                .arg(QLatin1String(kind), w == watched[0] ? "Label9" : "Label10",
+                                     e->accessibleInterface()->text(QAccessible::Name));
+        });
+    }
+    void cleanup()
+    {
+        rt::testing::setAccessibilityProbe({});
+        form.reset();
+        QCOMPARE(fixture::drawsLeftOver(), std::size_t(0));
+    }
+
+    // Announced as buttons that press, with their key, though Tab passes
+    // them by; the press action is a click, so a hidden square takes none.
+    void squaresAreButtons()
+    {
+        for (int n = 1; n <= 8; ++n) {
+            QAccessibleInterface* square = face(form->Square(n));
+            QCOMPARE(square->role(), QAccessible::Button);
+            QCOMPARE(square->text(QAccessible::Description), QStringLiteral("Клавиша %1").arg(n));
+            QAccessibleActionInterface* actions = square->actionInterface();
+            QVERIFY(actions);
+            QCOMPARE(actions->actionNames(), QStringList{QAccessibleActionInterface::pressAction()});
+            QCOMPARE(actions->keyBindingsForAction(QAccessibleActionInterface::pressAction()),
+                     QStringList{QString::number(n)});
+            QVERIFY(!square->state().focusable);
+        }
+        for (const rt::Control* c : {&form->Label9, &form->Label10})
+            QCOMPARE(face(*c)->role(), QAccessible::Notification);
+        QCOMPARE(face(form->Label11)->role(), QAccessible::StaticText);
+
+        const QString press = QAccessibleActionInterface::pressAction();
+        fixture::bringTo(*form, Phase::Presenting);
+        face(form->Label2)->actionInterface()->doAction(press);
+        QCOMPARE(fixture::text(form->EnteredSeq), QString());
+        fixture::presentAll(*form);
+        face(form->Label2)->actionInterface()->doAction(press);
+        QCOMPARE(fixture::text(form->EnteredSeq), QStringLiteral("2"));
+    }
+
+    // Two rounds: every colour told as it shows, a repeated one again, then
+    // the verdict with its own word, never the one before.
+    void aRoundIsTold()
+    {
+        SKIP_UNLESS_LISTENED();
+        fixture::start(*form, QStringLiteral("2"));
+        fixture::presentAll(*form);
+        fixture::answer(*form, QStringLiteral("2"));
+        rt::testing::fireTick(form->Timer2);
+        QCOMPARE(told, (QStringList{"shown Label10: Показываемый цвет: зелёный",
+                                    "hidden Label10: Показываемый цвет: зелёный",
+                                    "shown Label9: Правильно", "hidden Label9: Правильно"}));
+
+        told.clear();
+        fixture::start(*form, QStringLiteral("552"));
+        for (int i = 0; i < 5; ++i)
+            tick();
+        fixture::answer(*form, QStringLiteral("525"));
+        QCOMPARE(told, (QStringList{"shown Label10: Показываемый цвет: синий",
+                                    "shown Label10: Показываемый цвет: синий",
+                                    "shown Label10: Показываемый цвет: зелёный",
+                                    "hidden Label10: Показываемый цвет: зелёный",
+                                    "shown Label9: Ошибка"}));
+        rt::testing::fireTick(form->Timer2);
+    }
+
+    // A control that hides or shows is told as neither, or both, showing and
+    // visible: Qt tells "showing", the runtime "visible", on the bridge's
+    // own connection and path.
+    void visibilityIsToldInFull()
+    {
+        SKIP_UNLESS_LISTENED();
+        QDBusConnection bus(QStringLiteral("a11y"));
+        QVERIFY(bus.isConnected());
+        QVERIFY(bus.connect(QString(), QString(), QStringLiteral("org.a11y.atspi.Event.Object"),
+                            QStringLiteral("StateChanged"), this,
+                            SLOT(stateChanged(QDBusMessage))));
+        shown.clear();
+        fixture::start(*form, QStringLiteral("7"));
+        fixture::presentAll(*form);
+        fixture::clickAt(*form, QPoint(506, 666)); // a forfeit: Start shows again
+        for (int n = 1; n <= 8; ++n)
+            QTRY_COMPARE(shown.value(path(form->Square(n))), (QList<int>{0, 1}));
+        QTRY_COMPARE(shown.value(path(form->Command1)), (QList<int>{0, 1}));
+        QTRY_COMPARE(shown.value(path(form->Label10)), (QList<int>{1, 0}));
+        bus.disconnect(QString(), QString(), QStringLiteral("org.a11y.atspi.Event.Object"),
+                       QStringLiteral("StateChanged"), this, SLOT(stateChanged(QDBusMessage)));
+    }
+};
+
+TEVALIN_TEST_MAIN(TestAccessibility)
+#include "test_accessibility.moc"
