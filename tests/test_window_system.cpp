@@ -281,25 +281,18 @@ private slots:
         for (int i = 0; i < tabs; ++i)
             press(*form, Qt::Key_Tab);
         QWidget* before = focusOf(*form);
-        // The box is modal: it is closed from inside its own loop, once it is up.
         bool closed = false;
-        QTimer closer;
-        closer.callOnTimeout([&] {
-            if (QWidget* box = QApplication::activeModalWidget(); box && box->isVisible()) {
-                QTest::keyClick(box, Qt::Key_Return);
-                closed = true;
-                closer.stop();
-            }
-        });
-        closer.start(20);
+        const fixture::BoxCloser closer([&closed](QWidget*) { closed = true; });
         if (keyboard) {
             press(*form, Qt::Key_Alt);
             press(*form, Qt::Key_Return);
         } else
             fixture::clickCredit(*form);
         QTRY_VERIFY(closed);
-        QVERIFY(QTest::qWaitForWindowActive(rt::testing::widget(*form)));
-        QTRY_COMPARE(QApplication::focusWidget(), before);
+        QTRY_COMPARE(focusOf(*form), before);
+        // Offscreen, nothing gives the window back its activation.
+        if (QGuiApplication::platformName() != QLatin1String("offscreen"))
+            QTRY_VERIFY(before->hasFocus());
         // And the keys act there again, with no Tab first.
         press(*form, Qt::Key_Tab);
         QVERIFY(focusOf(*form) != before);
