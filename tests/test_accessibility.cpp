@@ -89,7 +89,8 @@ private slots:
             QCOMPARE(square->text(QAccessible::Description), QStringLiteral("Клавиша %1").arg(n));
             QAccessibleActionInterface* actions = square->actionInterface();
             QVERIFY(actions);
-            QCOMPARE(actions->actionNames(), QStringList{QAccessibleActionInterface::pressAction()});
+            QCOMPARE(actions->actionNames(),
+                     QStringList{QAccessibleActionInterface::pressAction()});
             QCOMPARE(actions->keyBindingsForAction(QAccessibleActionInterface::pressAction()),
                      QStringList{QString::number(n)});
             QVERIFY(!square->state().focusable);

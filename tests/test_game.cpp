@@ -170,14 +170,16 @@ private slots:
         row("presenting, key 2", Phase::Presenting, "key 2", Effect::Nothing);
         row("answering, key 2", Phase::Answering, "key 2", Effect::SquareTaken);
         row("answering, keypad 2", Phase::Answering, "keypad 2", Effect::SquareTaken);
-        row("answering, key 2 from the option", Phase::Answering, "key 2 option", Effect::SquareTaken);
+        row("answering, key 2 from the option", Phase::Answering, "key 2 option",
+            Effect::SquareTaken);
         row("idle, key 2 from Start", Phase::Idle, "key 2 start", Effect::Nothing);
         row("answering, Ctrl+2", Phase::Answering, "ctrl 2", Effect::Nothing);
         row("verdict, key 2", Phase::Verdict, "key 2", Effect::Nothing);
         row("idle, Escape", Phase::Idle, "escape", Effect::Nothing);
         row("presenting, Escape", Phase::Presenting, "escape", Effect::Nothing);
         row("answering, Escape", Phase::Answering, "escape", Effect::Forfeit);
-        row("answering, Escape from the option", Phase::Answering, "escape option", Effect::Forfeit);
+        row("answering, Escape from the option", Phase::Answering, "escape option",
+            Effect::Forfeit);
         row("verdict, Escape", Phase::Verdict, "escape", Effect::Nothing);
     }
     void clickRouting()

@@ -182,14 +182,18 @@ private slots:
         QTest::addColumn<int>("rounds");
         QTest::addColumn<int>("tabsDuring"); // Tab pressed during the presentation
         QTest::addColumn<int>("focusAtEnd"); // 0 the speed, 1 Start, 2 the option
-        QTest::newRow("Space, fixed, right") << 1 << Qt::Key_Space << false << "right" << 1 << 0 << 1;
+        QTest::newRow("Space, fixed, right")
+            << 1 << Qt::Key_Space << false << "right" << 1 << 0 << 1;
         QTest::newRow("Return, fixed, three wrong")
             << 1 << Qt::Key_Return << false << "wrong" << 3 << 0 << 1;
-        QTest::newRow("Enter, fixed, forfeit") << 1 << Qt::Key_Enter << false << "forfeit" << 1 << 0 << 1;
-        QTest::newRow("Space, random, right") << 1 << Qt::Key_Space << true << "right" << 1 << 0 << 1;
+        QTest::newRow("Enter, fixed, forfeit")
+            << 1 << Qt::Key_Enter << false << "forfeit" << 1 << 0 << 1;
+        QTest::newRow("Space, random, right")
+            << 1 << Qt::Key_Space << true << "right" << 1 << 0 << 1;
         QTest::newRow("Space, fixed, moved to the option")
             << 1 << Qt::Key_Space << false << "right" << 1 << 1 << 2;
-        QTest::newRow("clicked, random, wrong") << 0 << Qt::Key_unknown << true << "wrong" << 1 << 0 << 0;
+        QTest::newRow("clicked, random, wrong")
+            << 0 << Qt::Key_unknown << true << "wrong" << 1 << 0 << 0;
         QTest::newRow("clicked, on the random option, three forfeits")
             << 2 << Qt::Key_unknown << true << "forfeit" << 3 << 0 << 2;
     }

@@ -137,10 +137,11 @@ FormObject::FormObject(const FormDescription& d)
                 before->setFocus(Qt::OtherFocusReason);
         });
     }
-    QObject::connect(qApp, &QApplication::focusChanged, window.get(), [this](QWidget*, QWidget* now) {
-        if (now && now->window() == window.get() && now != window->menuBar())
-            lastFocus = now;
-    });
+    QObject::connect(qApp, &QApplication::focusChanged, window.get(),
+                     [this](QWidget*, QWidget* now) {
+                         if (now && now->window() == window.get() && now != window->menuBar())
+                             lastFocus = now;
+                     });
 
     std::vector<std::pair<int, QWidget*>> byTabIndex;
     for (const ControlDescription& cd : d.controls) {

@@ -49,7 +49,7 @@ public:
     QWidget* widget = nullptr; // labels, buttons, scroll bar; the window for the form
     Single left = 0, top = 0;  // labels; their size is the designed one
     Long backColor = 0xFFFFFF;
-    Ticker timer; // timers only
+    Ticker timer;          // timers only
     bool announce = false; // changed by the handler under way; see accessibility.h
     std::array<std::function<void()>, eventNames.size()> handlers;
 };
