@@ -3,7 +3,8 @@
 // its timers on the clock: ticks fall on a grid from the timer's start, a new
 // Interval applies to a running timer, and ticks missed while the window's
 // thread was busy are dropped rather than delivered in a burst (only counts
-// are checked, which hold on a busy machine), nor squeezed after a late one.
+// are checked, which hold on a busy machine), nor squeezed after a late tick
+// or a late frame.
 
 #include "fixture.h"
 
@@ -19,8 +20,35 @@
 #include <cfenv>
 #include <chrono>
 #include <thread>
+#include <vector>
 
 using namespace rt;
+using namespace std::chrono_literals;
+
+namespace {
+
+std::int64_t clockNs()
+{
+    return std::chrono::steady_clock::now().time_since_epoch() / 1ns;
+}
+
+// Each frame of a window takes 15 ms longer to paint, as it may on a busy
+// machine; when each ended is noted.
+struct SlowFrames : QObject
+{
+    std::vector<std::int64_t> ended;
+    bool eventFilter(QObject* window, QEvent* e) override
+    {
+        if (e->type() != QEvent::UpdateRequest)
+            return false;
+        window->event(e);
+        std::this_thread::sleep_for(15ms);
+        ended.push_back(clockNs());
+        return true;
+    }
+};
+
+} // namespace
 
 class TestTypes : public QObject
 {
@@ -91,10 +119,11 @@ private slots:
     }
 
     // The tick after one due at 1000 ms, every 500 ms: on the grid while
-    // the delivery leaves most of an interval to it, else an interval on.
+    // the moment its change showed leaves most of an interval to it, else an
+    // interval on.
     void theNextTickLeavesTheColourItsTime_data()
     {
-        QTest::addColumn<qint64>("delivered");
+        QTest::addColumn<qint64>("shown");
         QTest::addColumn<qint64>("next");
         QTest::newRow("on time") << 1000ll << 1500ll;
         QTest::newRow("a little late") << 1060ll << 1500ll;
@@ -104,9 +133,9 @@ private slots:
     }
     void theNextTickLeavesTheColourItsTime()
     {
-        QFETCH(qint64, delivered);
+        QFETCH(qint64, shown);
         QFETCH(qint64, next);
-        QCOMPARE(rt::detail::tickAfter(1000, 500, delivered), next);
+        QCOMPARE(rt::detail::tickAfter(1000, 500, shown), next);
     }
 
     // One running timer: a new Interval applies at once (the first tick was
@@ -134,6 +163,38 @@ private slots:
         const int stoppedAt = ticks();
         QTest::qWait(50);
         QCOMPARE(ticks(), stoppedAt);
+    }
+
+    // A colour painted late still stays most of its interval, 20 ms: the next
+    // tick comes no sooner than 17.5 ms after the frame.
+    void aLateFrameIsNotCutShort()
+    {
+        rt::testing::setManualTimers(false);
+        const auto manualAgain = qScopeGuard([] {
+            rt::testing::setManualTimers(true);
+            rt::testing::setTickProbe(nullptr);
+        });
+        Form1 form;
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(rt::testing::widget(form)));
+        SlowFrames frames;
+        rt::testing::widget(form)->installEventFilter(&frames);
+        std::vector<std::int64_t> ticks;
+        rt::testing::setTickProbe([&](auto, auto) { ticks.push_back(clockNs()); });
+        for (int k = 0; k < 12; ++k) // a new square every tick
+            rt::testing::scriptDraws({fixture::drawFor(k % 2 ? 3 : 1)});
+        form.SeqLength = 12;
+        form.Timer1.Interval = 20;
+        form.Timer1.Enabled = True;
+        QTRY_VERIFY_WITH_TIMEOUT(ticks.size() >= 10, 20000);
+        form.Timer1.Enabled = False;
+        for (std::size_t k = 1; k < ticks.size(); ++k) { // the frame of tick k - 1, then tick k
+            const auto frame =
+                std::upper_bound(frames.ended.begin(), frames.ended.end(), ticks[k - 1]);
+            QVERIFY(frame != frames.ended.end());
+            QVERIFY2(ticks[k] - *frame >= 17'500'000, qPrintable(QString::number(k)));
+        }
+        fixture::drawsLeftOver();
     }
 };
 

@@ -17,14 +17,20 @@ constexpr std::int64_t nextTick(std::int64_t origin, std::int64_t interval, std:
     return origin + ((now - origin) / interval + 1) * interval;
 }
 
-// The tick after one that was due at `due` and delivered at `delivered`. What
-// a tick shows must last: when a busy machine delivered it so late that the
-// grid's next tick would follow within seven eighths of an interval, the grid
-// slips to a whole interval after the delivery.
-constexpr std::int64_t tickAfter(std::int64_t due, std::int64_t interval, std::int64_t delivered)
+// What a tick shows stays at least this long before the next tick.
+constexpr std::int64_t shortestShow(std::int64_t interval)
 {
-    const std::int64_t next = nextTick(due, interval, delivered);
-    return next - delivered >= interval - interval / 8 ? next : delivered + interval;
+    return interval - interval / 8;
+}
+
+// The tick after one that was due at `due` and whose change showed at
+// `shown`. On a busy machine a tick may be delivered, or its frame painted,
+// so late that the grid's next tick would follow within less than
+// shortestShow: the grid then slips to a whole interval after `shown`.
+constexpr std::int64_t tickAfter(std::int64_t due, std::int64_t interval, std::int64_t shown)
+{
+    const std::int64_t next = nextTick(due, interval, shown);
+    return next - shown >= shortestShow(interval) ? next : shown + interval;
 }
 
 } // namespace rt::detail

@@ -4,6 +4,8 @@
 #include "deadline.h"
 #include "seams.h"
 
+#include <QCoreApplication>
+#include <QEvent>
 #include <QSocketNotifier>
 
 #include <cerrno>
@@ -90,11 +92,22 @@ void Ticker::woke()
     // Nothing to read: the timer was stopped or re-timed since it fired.
     if (read(fd_, &expirations, sizeof expirations) != sizeof expirations)
         return;
-    deadline_ = tickAfter(deadline_, interval_ * NsPerMs, clockNow());
+    const std::int64_t due = deadline_;
+    deadline_ = tickAfter(due, interval_ * NsPerMs, clockNow());
     arm(fd_, deadline_); // before the handler, which may stop or re-time it
+    const std::int64_t armed = deadline_;
     if (tickProbe)
         tickProbe(name_, std::chrono::nanoseconds(clockNow() - entered));
     tick();
+    // What the tick changed is painted now, and what it shows lasts from
+    // there: on a busy machine the thread may lose the processor before it
+    // paints, and the next tick must not follow the late frame at once.
+    if (running() && deadline_ == armed) {
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::UpdateRequest);
+        const std::int64_t painted = clockNow();
+        if (deadline_ - painted < shortestShow(interval_ * NsPerMs))
+            arm(fd_, deadline_ = tickAfter(due, interval_ * NsPerMs, painted));
+    }
 }
 
 } // namespace rt::detail
