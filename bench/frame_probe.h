@@ -3,24 +3,28 @@
 
 #include "bench.h"
 
-#include <QCoreApplication>
-#include <QGuiApplication>
-#include <QWidget>
+#include <QObject>
 
-#include <xcb/xcb.h>
-
-#include <cstdlib>
+#include <condition_variable>
+#include <deque>
+#include <mutex>
 #include <set>
+#include <thread>
+
+struct xcb_connection_t;
 
 namespace bench {
 
 // Widgets paint into the window's backing store while the top-level window
 // handles an Expose (the first frame) or an UpdateRequest (every later one),
 // and the store is flushed to the X server before that handling returns. The
-// probe delivers those events itself, then makes one round trip to the X
-// server (which handles a client's requests in order, so the frame is then in
-// its frame buffer) and stamps the clock. A frame counts only if some widget
-// painted in it; `watchedPainted` tells whether a watched one did.
+// probe delivers those events itself, then asks the X server for a reply
+// (which it sends once it has handled the client's earlier requests, so the
+// frame is then in its frame buffer); a thread of the probe's own waits for
+// it and stamps the clock, while the window's thread goes on undisturbed. A
+// frame counts only if some widget painted in it; `watchedPainted` tells
+// whether a watched one did, `tag` what the tagger said as it was painted.
+// The sink hears of each frame on the window's thread, a moment later.
 class FrameProbe : public QObject
 {
 public:
@@ -28,58 +32,40 @@ public:
     {
         std::int64_t at;
         bool watchedPainted;
+        long tag;
     };
     using Sink = std::function<void(const Frame&)>;
 
-    explicit FrameProbe(Sink sink) : sink_(std::move(sink))
-    {
-        QCoreApplication::instance()->installEventFilter(this);
-    }
-    ~FrameProbe() override { QCoreApplication::instance()->removeEventFilter(this); }
+    explicit FrameProbe(Sink sink, std::function<long()> tagger = nullptr);
+    ~FrameProbe() override;
 
-    void watch(const QWidget* w) { watched_.insert(w); }
+    void watch(const QObject* w) { watched_.insert(w); }
     long timerEvents = 0; // delivered to anything
 
 protected:
-    bool eventFilter(QObject* receiver, QEvent* e) override
-    {
-        if (e->type() == QEvent::Timer)
-            ++timerEvents;
-        if (e->type() == QEvent::Paint && depth_ > 0) {
-            painted_ = true;
-            watchedPainted_ |= watched_.count(receiver) > 0;
-        }
-        const bool frame = e->type() == QEvent::Expose || e->type() == QEvent::UpdateRequest;
-        const bool topLevel =
-            receiver->isWindowType() ||
-            (receiver->isWidgetType() && static_cast<QWidget*>(receiver)->isWindow());
-        if (!frame || !topLevel)
-            return false;
-        ++depth_;
-        receiver->event(e);
-        --depth_;
-        if (depth_ == 0 && painted_) {
-            serverRoundTrip();
-            const Frame f{nowNs(), watchedPainted_};
-            painted_ = watchedPainted_ = false;
-            if (sink_)
-                sink_(f);
-        }
-        return true;
-    }
+    bool eventFilter(QObject* receiver, QEvent* e) override;
 
 private:
-    static void serverRoundTrip()
+    struct Asked
     {
-        auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-        if (xcb_connection_t* c = x11 ? x11->connection() : nullptr)
-            std::free(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));
-    }
+        bool ofServer;     // false: no X server to ask, the frame is stamped at once
+        unsigned sequence; // of the request the reply answers
+        Frame frame;
+    };
+    void stampReplies();
 
     Sink sink_;
+    std::function<long()> tagger_;
+    xcb_connection_t* const connection_;
     std::set<const QObject*> watched_;
     int depth_ = 0;
     bool painted_ = false, watchedPainted_ = false;
+
+    std::mutex mutex_;
+    std::condition_variable asked_;
+    std::deque<Asked> waiting_;
+    bool stopping_ = false;
+    std::thread stamper_;
 };
 
 } // namespace bench

@@ -64,11 +64,13 @@ int ticks(int interval, int n, bool busy)
     // shown[k]: the first frame after tick k (shown[0], the start), which
     // shows its colour; two ticks in one frame show the first for no time.
     std::vector<std::int64_t> shown;
-    FrameProbe probe([&](const FrameProbe::Frame& f) {
-        while (started && shown.size() <= handled.size())
-            shown.push_back(f.at);
-        recheck();
-    });
+    FrameProbe probe(
+        [&](const FrameProbe::Frame& f) {
+            while (started && shown.size() <= std::size_t(f.tag))
+                shown.push_back(f.at);
+            recheck();
+        },
+        [&] { return long(handled.size()); });
 
     form->HScroll1.Value = rt::Integer(interval);
     form->SeqLength = rt::Integer(n - 1); // Start adds one

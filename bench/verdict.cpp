@@ -12,7 +12,7 @@ int verdict(int rounds)
     auto form = openWindow();
     std::int64_t released = 0, painted = 0;
     FrameProbe probe([&](const FrameProbe::Frame& f) {
-        if (released && f.watchedPainted && !painted)
+        if (released && f.watchedPainted && !painted && f.at > released)
             painted = f.at;
         recheck();
     });
