@@ -423,6 +423,12 @@ private slots:
                 askWindowManager(display, Window(w->winId()), asked);
             else
                 w->windowHandle()->setWindowStates(asked);
+            if (asked == Qt::WindowMinimized &&
+                QGuiApplication::platformName() == QLatin1String("wayland")) {
+                // No client can bring back a window minimised there: the credit closes.
+                QTRY_VERIFY_WITH_TIMEOUT(!w->isVisible(), 2000);
+                return;
+            }
             // A manager may refuse by itself, and leave the state as it was.
             (void)QTest::qWaitFor([&] { return changed; }, 1000);
             // The widget's state and its native window's, which a decoration sets alone.

@@ -71,8 +71,15 @@ private:
         normal_ = {};
     }
 
-    void restore()
+    void restore(Qt::WindowState state)
     {
+        // Wayland lets no client bring back a window it minimised; a box that
+        // must not be minimised, and blocks the window beneath, closes.
+        if (state == Qt::WindowMinimized && (refused_ & state) &&
+            QGuiApplication::platformName() == QLatin1String("wayland")) {
+            window_->close();
+            return;
+        }
         window_->setWindowState(window_->windowState() & ~refused_);
         QWindow* handle = window_->windowHandle();
         if (handle && (handle->windowStates() & refused_))
