@@ -64,7 +64,8 @@ protected:
         if (watched != f_.window.get() || e->type() != QEvent::KeyPress)
             return false;
         const auto* k = static_cast<QKeyEvent*>(e);
-        if ((k->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier)
+        // Shift too: some layouts need it for the digits.
+        if ((k->modifiers() & ~(Qt::KeypadModifier | Qt::ShiftModifier)) != Qt::NoModifier)
             return false;
         const auto key = Key(k->key());
         if (key == Key::None)
