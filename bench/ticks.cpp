@@ -85,8 +85,8 @@ int ticks(int interval, int n, bool busy)
     {
         const BusyCores cores(busy);
         QTest::mouseRelease(rt::testing::windowHandle(*form), Qt::LeftButton, {}, at);
-        // Up to the blank tick after the last colour.
-        spin(interval * (n + 5) + 3000, [&] { return int(shown.size()) >= n + 2; });
+        // Up to the blank tick after the last colour; a busy machine slips.
+        spin(interval * (2 * n + 5) + 3000, [&] { return int(shown.size()) >= n + 2; });
     }
     if (int(shown.size()) < n + 2) {
         std::fprintf(stderr, "bench: %zu of %d ticks were painted\n", shown.size() - 1, n + 1);
