@@ -94,6 +94,7 @@ inline void clickSquare(Form1& form, int n)
 {
     clickControl(form, form.Square(n));
 }
+
 // The menu's one command, "Разработчик": the credit box opens (and, being
 // modal, runs its own loop until a BoxCloser closes it).
 void clickCredit(const Form1& form);
