@@ -252,7 +252,7 @@ private slots:
             press(*form, Qt::Key_Space);
             QCOMPARE(fixture::phaseOf(*form), fixture::Phase::Presenting);
             fixture::presentAll(*form);
-            fixture::clickAt(*form, QPoint(506, 666));
+            fixture::clickAt(*form, fixture::BareSpot);
         }
         press(*form, Qt::Key_Tab, {});
         while (focusOf(*form) != scrollBar())
