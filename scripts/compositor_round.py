@@ -38,12 +38,12 @@ class Failure(Exception):
 
 def layout():
     """The squares' colours and cells and the Start cell, as the suites have them."""
-    text = (ROOT / "tests/fixture.h").read_text(encoding="utf-8")
+    text = "".join(p.read_text(encoding="utf-8") for p in sorted((ROOT / "tests").glob("fixture.*")))
     squares = [(int(c, 16), (int(x), int(y), int(w), int(h))) for c, x, y, w, h in
                re.findall(r"\{0x([0-9A-Fa-f]{6}), \{(\d+), (\d+), (\d+), (\d+)\}\}", text)]
     start = tuple(int(v) for v in re.search(r"StartCell\((\d+), (\d+), (\d+), (\d+)\)", text).groups())
     if len(squares) != 8:
-        raise Failure("tests/fixture.h: expected the eight squares")
+        raise Failure("tests/fixture.*: expected the eight squares")
     return squares, start
 
 
