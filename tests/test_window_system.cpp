@@ -150,8 +150,10 @@ class TestWindowSystem : public QObject
 private slots:
     void initTestCase()
     {
-        if (QGuiApplication::platformName() == QLatin1String("xcb"))
-            QVERIFY(display = XOpenDisplay(nullptr));
+        if (QGuiApplication::platformName() != QLatin1String("xcb"))
+            return;
+        display = XOpenDisplay(nullptr);
+        QVERIFY(display);
     }
     void cleanupTestCase()
     {

@@ -26,8 +26,9 @@ std::string errorDescription(int number)
         return "Out of memory";
     case InvalidPropertyValue:
         return "Invalid property value";
+    default:
+        return "Application-defined or object-defined error";
     }
-    return "Application-defined or object-defined error";
 }
 
 } // namespace
