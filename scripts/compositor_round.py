@@ -271,6 +271,20 @@ class Compositor:
             if text:
                 print(f"--- {log.name}\n{text[-3000:]}", file=sys.stderr)
 
+    # The pointer, through each compositor's own input: move(x, y) and
+    # button(pressed) in screen pixels.
+    def click(self, x, y):
+        self.move(x, y)
+        self.button(1)
+        self.button(0)
+
+    def drag(self, x1, y1, x2, y2):
+        self.move(x1, y1)
+        self.button(1)
+        self.move((x1 + x2) // 2, y1)
+        self.move(x2, y2)
+        self.button(0)
+
     # The ways a player asks to maximise the window, each (what, action).
     def maximise_ways(self, origin):
         return []
@@ -418,18 +432,6 @@ class Sway(Compositor):
         self.wayland.send(self.pointer, 4, struct.pack("<I", now_ms()))
         self.wayland.roundtrip()
 
-    def click(self, x, y):
-        self.move(x, y)
-        self.button(1)
-        self.button(0)
-
-    def drag(self, x1, y1, x2, y2):
-        self.move(x1, y1)
-        self.button(1)
-        self.move((x1 + x2) // 2, y1)
-        self.move(x2, y2)
-        self.button(0)
-
     def swaymsg(self, command):
         env = self.base_env()
         env["SWAYSOCK"] = next(str(p) for p in self.runtime.glob("sway-ipc.*.sock"))
@@ -520,18 +522,6 @@ class KWin(Compositor):
 
     def button(self, state):
         self.pointer(2, struct.pack("<II", BTN_LEFT, state))
-
-    def click(self, x, y):
-        self.move(x, y)
-        self.button(1)
-        self.button(0)
-
-    def drag(self, x1, y1, x2, y2):
-        self.move(x1, y1)
-        self.button(1)
-        self.move((x1 + x2) // 2, y1)
-        self.move(x2, y2)
-        self.button(0)
 
     def script(self, code):
         """Runs a KWin script on the window, as the window menu's commands do."""
