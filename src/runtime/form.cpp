@@ -179,10 +179,10 @@ FormObject::FormObject(const FormDescription& d)
         tabOrder.push_back(w);
     }
 
-    // Fixed size: the client area plus the menu bar. So no maximise button
-    // either, which could only do nothing.
     window->installEventFilter(new KeyClicks(*this));
 
+    // Fixed size: the client area plus the menu bar. So no maximise button
+    // either, which could only do nothing.
     window->layout()->setSizeConstraint(QLayout::SetFixedSize);
     window->setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                            Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
