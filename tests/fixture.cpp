@@ -3,6 +3,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QFile>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QStyleOptionSlider>
@@ -12,6 +13,34 @@
 #include <cmath>
 
 namespace fixture {
+
+const Board& board()
+{
+    static const Board b = [] {
+        QFile file(QStringLiteral(TEVALIN_BOARD));
+        if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+            qFatal("cannot read the board from %s", TEVALIN_BOARD);
+        Board read{};
+        std::size_t squares = 0;
+        bool start = false, bare = false;
+        while (!file.atEnd()) {
+            const QList<QByteArray> w = file.readLine().simplified().split(' ');
+            if (w.size() < 5 || w[0].startsWith('#'))
+                continue;
+            const QRect r(w[1].toInt(), w[2].toInt(), w[3].toInt(), w[4].toInt());
+            if (w[0] == "square" && w.size() >= 6 && squares < read.squares.size())
+                read.squares.at(squares++) = {w[5].toUInt(nullptr, 16), r};
+            else if (w[0] == "start")
+                read.start = r, start = true;
+            else if (w[0] == "bare")
+                read.bare = r.topLeft(), bare = true;
+        }
+        if (squares != read.squares.size() || !start || !bare)
+            qFatal("%s: expected eight squares, the start cell and the bare spot", TEVALIN_BOARD);
+        return read;
+    }();
+    return b;
+}
 
 Phase phaseOf(Form1& f)
 {

@@ -19,27 +19,29 @@
 #include "window/form1.h"
 #include "window/identity.h"
 
+#include <array>
 #include <functional>
 #include <memory>
 
 namespace fixture {
 
-// The eight squares as the player sees them: colour and cell, in client
-// pixels. The Start button sits in the middle cell.
+// The board as the player sees it, in client pixels, read once from
+// tests/board.tsv, which the scripts and benchmarks read too.
 struct SquareSeen
 {
     QRgb colour;
     QRect cell;
 };
-inline const SquareSeen Squares[8] = {
-    {0xFF0000, {240, 96, 93, 93}},  {0x00C000, {688, 304, 93, 93}}, {0xC000C0, {240, 512, 93, 93}},
-    {0x00FFFF, {688, 512, 93, 93}}, {0x0000FF, {464, 512, 93, 93}}, {0xFFFF00, {688, 96, 93, 93}},
-    {0xFF8000, {464, 96, 93, 93}},  {0xE0E0E0, {240, 304, 93, 93}},
+struct Board
+{
+    std::array<SquareSeen, 8> squares; // in key order
+    QRect start; // "Старт", and the indicator's fixed spot
+    QPoint bare; // clear of every control, below the grid: a click there is Form_Click
 };
-inline const QRect StartCell(464, 304, 93, 93);
-// A client point clear of every control, below the grid: a click there is
-// Form_Click.
-inline const QPoint BareSpot(509, 680);
+const Board& board();
+inline const std::array<SquareSeen, 8>& Squares = board().squares;
+inline const QRect StartCell = board().start;
+inline const QPoint BareSpot = board().bare;
 
 inline QString text(const rt::String& s)
 {

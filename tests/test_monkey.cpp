@@ -3,6 +3,8 @@
 // its four phases and keeps its books. Each seed's run is reproducible:
 //
 //     TEVALIN_MONKEY_SEED=3 build/tests/test_monkey       replays seed 3
+//     build/tests/test_monkey "randomPlayKeepsTheGameSound:seed 3"
+//                                       seed 3's share of the events (as CTest)
 //     TEVALIN_MONKEY_EVENTS=1000000 ...                   events over all seeds
 
 #include "monkey.h"
@@ -33,7 +35,7 @@ private slots:
         QTest::addColumn<quint64>("seed");
         QTest::addColumn<quint64>("events");
         const quint64 seed = fromEnvironment("TEVALIN_MONKEY_SEED", 0);
-        const QList<quint64> seeds = seed ? QList{seed} : QList<quint64>{1, 2, 3, 20041107};
+        const QList<quint64> seeds = seed ? QList{seed} : QList<quint64>{MONKEY_SEEDS};
         const quint64 events = fromEnvironment("TEVALIN_MONKEY_EVENTS", 50000);
         for (quint64 s : seeds)
             QTest::addRow("seed %llu", s) << s << (events + seeds.size() - 1) / seeds.size();
