@@ -102,6 +102,9 @@ void Ticker::woke()
     // What the tick changed is painted now, and what it shows lasts from
     // there: on a busy machine the thread may lose the processor before it
     // paints, and the next tick must not follow the late frame at once.
+    // Qt's internals: a widget's update() posts one UpdateRequest to its
+    // window, which paints every pending change; sending it now paints now.
+    // Checked on Qt 6.4 (bench: the painted frame).
     if (running() && deadline_ == armed) {
         QCoreApplication::sendPostedEvents(nullptr, QEvent::UpdateRequest);
         const std::int64_t painted = clockNow();
