@@ -75,6 +75,7 @@ void MsgBox(const String& prompt, MsgBoxStyle /*vbInformation*/, const String& t
     }
     box->setWindowTitle(detail::toQString(title.str()));
     box->setText(detail::toQString(prompt.str()));
+    // Its loop is a new outermost level: see accessibility.h.
     const int outer = std::exchange(detail::handlersRunning, 0);
     box->exec();
     detail::handlersRunning = outer;
