@@ -134,6 +134,26 @@ private slots:
         rt::testing::fireTick(form->Timer2);
     }
 
+    // The round goes on beneath the credit box, and is told as it goes, not
+    // once the box closes: the box's loop is a level of its own.
+    void aRoundIsToldUnderTheCredit()
+    {
+        SKIP_UNLESS_LISTENED();
+        fixture::start(*form, QStringLiteral("25"));
+        QStringList underTheBox;
+        const fixture::BoxCloser closer([&](QWidget*) {
+            for (int i = 0; i < 3; ++i)
+                tick();
+            underTheBox = told;
+        });
+        fixture::clickCredit(*form);
+        QCOMPARE(underTheBox, (QStringList{"shown Label10: Показываемый цвет: зелёный",
+                                           "shown Label10: Показываемый цвет: синий",
+                                           "hidden Label10: Показываемый цвет: синий"}));
+        QCOMPARE(told, underTheBox);
+        fixture::presentAll(*form);
+    }
+
     // A control that hides or shows is told as neither, or both, showing and
     // visible: Qt tells "showing", the runtime "visible", on the bridge's
     // own connection and path.

@@ -260,27 +260,6 @@ private slots:
         fixture::presentAll(*form);
     }
 
-    void speedKeys_data()
-    {
-        QTest::addColumn<int>("key");
-        QTest::addColumn<int>("to"); // from 500
-        QTest::newRow("right") << int(Qt::Key_Right) << 510;
-        QTest::newRow("down") << int(Qt::Key_Down) << 510;
-        QTest::newRow("left") << int(Qt::Key_Left) << 490;
-        QTest::newRow("up") << int(Qt::Key_Up) << 490;
-        QTest::newRow("page down") << int(Qt::Key_PageDown) << 550;
-        QTest::newRow("page up") << int(Qt::Key_PageUp) << 450;
-        QTest::newRow("home") << int(Qt::Key_Home) << 50;
-        QTest::newRow("end") << int(Qt::Key_End) << 1000;
-    }
-    void speedKeys()
-    {
-        QFETCH(int, key);
-        QFETCH(int, to);
-        QTest::keyClick(rt::testing::windowHandle(*form), Qt::Key(key));
-        QCOMPARE(form->HScroll1.Value, rt::Integer(to));
-    }
-
     // The caption, the interval and the bar's accessible name follow the
     // thumb as it is dragged.
     void speedFollowsTheDraggedThumb()

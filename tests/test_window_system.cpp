@@ -259,7 +259,6 @@ private slots:
         press(*form, Qt::Key_Tab, {});
         while (focusOf(*form) != scrollBar())
             press(*form, Qt::Key_Tab);
-        // Where each key takes the speed is test_game's speedKeys table.
         for (auto [key, speed] : {std::pair{Qt::Key_Right, 510}, {Qt::Key_Left, 500}}) {
             press(*form, key);
             QCOMPARE(rt::Integer(form->HScroll1.Value).value(), speed);
@@ -327,11 +326,19 @@ private slots:
         QVERIFY(unmarked != marked);
         if (focus != scrollBar())
             return;
-        const QRect thumb = fixture::scrollBarPart(static_cast<QScrollBar*>(focus));
+        auto* bar = static_cast<QScrollBar*>(focus);
+        const QRect thumb = fixture::scrollBarPart(bar);
         int edge = 0;
         for (int x = 0; x < marked.width(); ++x)
             edge += !thumb.contains(x, 0) && marked.pixel(x, 0) != unmarked.pixel(x, 0);
         QVERIFY2(edge > marked.width() / 2, qPrintable(QString::number(edge)));
+        // Two pixels deep, as the Start button's border, the trough bare below.
+        const qreal ratio = marked.devicePixelRatio();
+        const QRect trough = fixture::scrollBarPart(bar, QStyle::SC_ScrollBarSubPage);
+        const int x = qRound(ratio * trough.center().x());
+        const int deep = qRound(2 * ratio);
+        for (int y = 0; y <= deep; ++y)
+            QCOMPARE(marked.pixel(x, y) != unmarked.pixel(x, y), y < deep);
     }
 
     // The 3:1 that accessibility guidelines ask of a control's parts, at every

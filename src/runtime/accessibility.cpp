@@ -57,12 +57,6 @@ std::function<void(QAccessibleEvent* event)> accessibilityProbe;
 
 namespace {
 
-ControlObject* controlOf(QObject* o)
-{
-    auto* label = dynamic_cast<LabelWidget*>(o);
-    return label ? &label->control() : nullptr;
-}
-
 // A label as assistive technology sees it. A square the player clicks is a
 // button whose press action clicks it, though it takes no focus; an
 // announced control is a notification, which screen readers speak as it
@@ -118,7 +112,8 @@ void passOn(QAccessibleEvent* e);
 void filter(QAccessibleEvent* e)
 {
     if (e->type() == QAccessible::ObjectShow && !announcing)
-        if (const ControlObject* c = controlOf(e->object()); c && c->design->announced)
+        if (auto* label = dynamic_cast<LabelWidget*>(e->object());
+            label && label->control().design->announced)
             return;
     passOn(e);
 }
@@ -127,7 +122,9 @@ void passOn(QAccessibleEvent* e)
 {
     if (accessibilityProbe)
         accessibilityProbe(e);
-    // Qt hands an event to its bridge only while no handler is installed.
+    // Qt's internals: updateAccessibility() hands an event to the installed
+    // handler instead of its bridge, and to the bridge only while none is
+    // installed, so the filter steps aside for one call. Checked on Qt 6.4.
     QAccessible::installUpdateHandler(platform);
     QAccessible::updateAccessibility(e);
     QAccessible::installUpdateHandler(filter);
@@ -140,6 +137,8 @@ void installAccessibility()
     QAccessible::installFactory(labelInterface);
     platform = QAccessible::installUpdateHandler(filter);
 }
+
+int handlersRunning = 0;
 
 void changed(ControlObject& c)
 {
@@ -167,7 +166,9 @@ void visibilityChanged(const ControlObject& c, bool visible)
         return;
     // Qt's bridge's own connection to the accessibility bus, so that the
     // event comes from this application, on the path the bridge gives the
-    // control.
+    // control. Qt's internals, neither of them API: the bridge names its
+    // connection "a11y" and its objects /org/a11y/atspi/accessible/<unique
+    // id>. Checked on Qt 6.4.
     QDBusConnection bus(QStringLiteral("a11y"));
     QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(c.widget);
     if (!bus.isConnected() || !iface)

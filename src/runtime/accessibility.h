@@ -32,6 +32,11 @@ void nameForAssistiveTechnology(QWidget* w, const ControlDescription& d);
 void captionShown(const ControlObject& c, std::u16string_view caption);
 // After a back colour changed: a name that tells the colour says whose it is.
 void colourShown(const ControlObject& c, Long bgr);
+// Handlers under way: what they change is told once the outermost returns.
+// A modal box's loop is a new outermost level, so that what the handlers it
+// runs change is told as it shows, not when the box closes.
+extern int handlersRunning;
+
 // A handler showed the control or changed what it shows: an announced
 // control is told once the outermost handler returns.
 void changed(ControlObject& c);

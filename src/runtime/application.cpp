@@ -3,10 +3,10 @@
 
 #include "accessibility.h"
 #include "convert.h"
-#include "fonts.h"
+#include "error.h"
 #include "form.h"
+#include "look.h"
 #include "platform/platform.h"
-#include "trap.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -43,8 +43,7 @@ Application::Application(int& argc, char** argv, const ApplicationDescription& p
     // No display name: Qt would append it to every window title on X11.
     QApplication::setApplicationVersion(QString::fromLatin1(program.version));
     QGuiApplication::setDesktopFileName(QString::fromLatin1(program.desktopFileName));
-    platform::nameWindowsForX11(program.windowClass);
-    platform::endWhenWindowsAreDestroyed();
+    platform::watchWindowsOnX11(program.windowClass);
     if (program.icon)
         QApplication::setWindowIcon(QIcon(QPixmap(program.icon)));
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));

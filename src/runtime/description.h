@@ -58,10 +58,7 @@ struct ControlDescription
 {
     std::string_view name;
     Kind kind = Kind::Label;
-    Single left = 0;
-    Single top = 0;
-    Single width = 0;
-    Single height = 0;
+    Single left = 0, top = 0, width = 0, height = 0; // twips
     std::optional<Long> backColor;
     std::optional<Long> foreColor;
     std::u16string_view caption;
@@ -105,8 +102,7 @@ struct FormDescription
 {
     std::u16string_view caption;
     Long backColor = 0xFFFFFF;
-    Single clientWidth = 0;
-    Single clientHeight = 0;
+    Single clientWidth = 0, clientHeight = 0;
     // Clicks the bare window.
     Key key = Key::None;
     std::span<const MenuDescription> menu;

@@ -2,7 +2,6 @@
 #include "error.h"
 
 #include "seams.h"
-#include "trap.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -38,6 +37,12 @@ void raiseError(int number)
     throw RuntimeError{number, errorDescription(number)};
 }
 
+void exitNow(int status)
+{
+    std::fflush(nullptr);
+    std::_Exit(status);
+}
+
 } // namespace rt
 
 namespace rt::detail {
@@ -52,8 +57,7 @@ bool ending = false;
     // beneath the message box.
     ending = true;
     reportError(e);
-    std::fflush(nullptr);
-    std::_Exit(ExitRuntimeError);
+    exitNow(ExitRuntimeError);
 }
 
 } // namespace

@@ -5,6 +5,7 @@
 // the runtime called; the trap shows the error and ends the program, so an
 // error never crosses the toolkit's event loop.
 
+#include <functional>
 #include <string>
 
 namespace rt {
@@ -26,6 +27,10 @@ enum ExitStatus
     ExitDisplayLost = 3 // the display, or the window, went away while the window was up
 };
 
+// Ends the process at once, its output flushed: nothing runs after, not even
+// the toolkit's teardown.
+[[noreturn]] void exitNow(int status);
+
 struct RuntimeError
 {
     int number;
@@ -35,3 +40,12 @@ struct RuntimeError
 [[noreturn]] void raiseError(int number);
 
 } // namespace rt
+
+namespace rt::detail {
+
+// Runs a handler inside the trap.
+void trap(const std::function<void()>& handler);
+// The same trap around the delivery of one toolkit event.
+bool notifyTrapped(const std::function<bool()>& deliver);
+
+} // namespace rt::detail

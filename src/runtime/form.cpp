@@ -2,11 +2,10 @@
 #include "form.h"
 
 #include "accessibility.h"
-#include "fonts.h"
+#include "error.h"
 #include "form_object.h"
 #include "look.h"
 #include "platform/platform.h"
-#include "trap.h"
 #include "widgets.h"
 
 #include <QApplication>
@@ -108,9 +107,9 @@ void ControlObject::raise(Event e) const
     const auto& h = handlers[static_cast<std::size_t>(e)];
     if (!h)
         return;
-    ++form.handlersRunning;
+    ++handlersRunning;
     trap(h);
-    if (--form.handlersRunning == 0)
+    if (--handlersRunning == 0)
         announceChanges(form);
 }
 
@@ -121,7 +120,7 @@ FormObject::FormObject(const FormDescription& d)
 
     auto* client = new ClientArea(self, window.get());
     client->setFixedSize(pixels(d.clientWidth), pixels(d.clientHeight));
-    platform::useLightPalette(client);
+    useLightPalette(client);
     paintBackground(client, d.backColor);
     window->setCentralWidget(client);
     self.widget = window.get();

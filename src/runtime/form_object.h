@@ -78,7 +78,6 @@ public:
     // Last, so that it goes first: the widgets refer to the control objects.
     std::unique_ptr<QMainWindow> window;
     bool loaded = false;
-    int handlersRunning = 0;
     QWidget* focusToReturn = nullptr; // hid with the focus
     QWidget* focusStandIn = nullptr;  // where the runtime put the focus meanwhile
     QWidget* lastFocus = nullptr;     // the last control with the focus, menu bar aside

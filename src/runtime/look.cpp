@@ -2,9 +2,21 @@
 #include "look.h"
 
 #include "convert.h"
+#include "description.h"
 
 #include <QColor>
+#include <QFile>
+#include <QFontDatabase>
+#include <QPaintDevice>
+#include <QPainter>
+#include <QPalette>
 #include <QWidget>
+
+#include <cmath>
+#include <initializer_list>
+#include <map>
+#include <string>
+#include <utility>
 
 namespace rt::detail {
 
@@ -36,6 +48,93 @@ void paintText(QWidget* w, Long bgr)
     QPalette p = w->palette();
     p.setColor(QPalette::WindowText, toColor(bgr));
     w->setPalette(p);
+}
+
+void useLightPalette(QWidget* client)
+{
+    // Fusion's light palette, every role written out: from Qt 6.5 on the
+    // style's standard palette follows the desktop into dark.
+    using P = QPalette;
+    P p;
+    const auto paint = [&p](P::ColorGroup group, QRgb rgb,
+                            std::initializer_list<P::ColorRole> roles) {
+        for (P::ColorRole role : roles)
+            p.setColor(group, role, QColor::fromRgb(rgb));
+    };
+    paint(P::All, 0x000000, {P::WindowText, P::Text, P::ButtonText, P::ToolTipText});
+    paint(P::All, 0xffffff, {P::HighlightedText, P::BrightText, P::Base, P::Light});
+    paint(P::All, 0xefefef, {P::Window, P::Button});
+    paint(P::All, 0xf7f7f7, {P::AlternateBase});
+    paint(P::All, 0xffffdc, {P::ToolTipBase});
+    paint(P::All, 0xcacaca, {P::Midlight});
+    paint(P::All, 0xb8b8b8, {P::Mid});
+    paint(P::All, 0x9f9f9f, {P::Dark});
+    paint(P::All, 0x767676, {P::Shadow});
+    paint(P::All, 0x308cc6, {P::Highlight});
+    paint(P::All, 0x0000ff, {P::Link});
+    paint(P::All, 0xff00ff, {P::LinkVisited});
+    paint(P::All, 0x808080, {P::PlaceholderText});
+    paint(P::Disabled, 0xbebebe, {P::WindowText, P::Text, P::ButtonText, P::Dark});
+    paint(P::Disabled, 0xefefef, {P::Base});
+    paint(P::Disabled, 0xb1b1b1, {P::Shadow});
+    paint(P::Disabled, 0x919191, {P::Highlight});
+    client->setPalette(p);
+}
+
+QRectF onDevicePixels(const QPainter& p, const QRect& area)
+{
+    const QTransform toDevice = p.deviceTransform();
+    const qreal ratio = p.device()->devicePixelRatioF();
+    const QPointF corner = toDevice.map(QPointF(area.topLeft()));
+    // A hair up: a whole product computed a hair below stays whole.
+    const auto whole = [ratio](int logical) { return std::floor(logical * ratio + 1e-6); };
+    const QRectF device(std::round(corner.x()), std::round(corner.y()), whole(area.width()),
+                        whole(area.height()));
+    return toDevice.inverted().mapRect(device);
+}
+
+namespace {
+
+// Narrow faces first: the captions are laid out for Tahoma's widths.
+constexpr const char* Substitutes[] = {"DejaVu Sans Condensed", "Liberation Sans Narrow",
+                                       "Noto Sans", "DejaVu Sans"};
+
+QString findFamily(const QString& face, bool cyrillic)
+{
+    const auto fits = [cyrillic](const QString& family) {
+        return QFontDatabase::hasFamily(family) &&
+               (!cyrillic ||
+                QFontDatabase::writingSystems(family).contains(QFontDatabase::Cyrillic));
+    };
+    if (fits(face))
+        return face;
+    for (const char* s : Substitutes)
+        if (fits(QString::fromLatin1(s)))
+            return QString::fromLatin1(s);
+    return QFontDatabase::systemFont(QFontDatabase::GeneralFont).family();
+}
+
+} // namespace
+
+void loadFonts()
+{
+    const QString tahoma = QStringLiteral("/usr/share/wine/fonts/tahoma.ttf");
+    if (QFile::exists(tahoma))
+        QFontDatabase::addApplicationFont(tahoma);
+}
+
+QFont fontFor(const FontDescription& d)
+{
+    // Each look-up asks fontconfig to match the face anew, and every captioned
+    // control asks for the same one or two faces: ask once.
+    static std::map<std::pair<std::string, bool>, QString> resolved;
+    auto [found, added] = resolved.try_emplace({std::string(d.face), d.cyrillic});
+    if (added)
+        found->second = findFamily(QString::fromUtf8(d.face), d.cyrillic);
+    QFont f(found->second);
+    f.setPixelSize(static_cast<int>(std::lround(d.points * 96.0 / 72.0)));
+    f.setStyleStrategy(QFont::PreferAntialias);
+    return f;
 }
 
 } // namespace rt::detail

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "services.h"
 
+#include "accessibility.h"
 #include "convert.h"
 #include "platform/platform.h"
 #include "seams.h"
@@ -10,6 +11,7 @@
 #include <QPointer>
 
 #include <chrono>
+#include <utility>
 
 namespace rt {
 
@@ -54,7 +56,7 @@ Single Rnd()
     return static_cast<Single>(mix(state) >> 40) * 0x1p-24f;
 }
 
-MsgBoxResult MsgBox(const String& prompt, MsgBoxStyle /*vbInformation*/, const String& title)
+void MsgBox(const String& prompt, MsgBoxStyle /*vbInformation*/, const String& title)
 {
     // One box, shown again at every call: on X11 every new box that is painted
     // leaves about 2 KiB behind inside Qt 6.4, so a player who opens the credit
@@ -73,8 +75,10 @@ MsgBoxResult MsgBox(const String& prompt, MsgBoxStyle /*vbInformation*/, const S
     }
     box->setWindowTitle(detail::toQString(title.str()));
     box->setText(detail::toQString(prompt.str()));
+    // Its loop is a new outermost level: see accessibility.h.
+    const int outer = std::exchange(detail::handlersRunning, 0);
     box->exec();
-    return vbOK;
+    detail::handlersRunning = outer;
 }
 
 } // namespace rt

@@ -21,13 +21,8 @@ enum MsgBoxStyle
     vbInformation = 64
 };
 
-// The message box's one answer.
-enum MsgBoxResult
-{
-    vbOK = 1
-};
-
-// A modal information box over the active window; returns vbOK when closed.
-MsgBoxResult MsgBox(const String& prompt, MsgBoxStyle buttons, const String& title);
+// A modal information box over the active window, with an OK button; returns
+// when closed.
+void MsgBox(const String& prompt, MsgBoxStyle, const String& title);
 
 } // namespace rt

@@ -102,6 +102,10 @@ void Ticker::woke()
     // What the tick changed is painted now, and what it shows lasts from
     // there: on a busy machine the thread may lose the processor before it
     // paints, and the next tick must not follow the late frame at once.
+    // Qt's internals: a widget's update() posts one UpdateRequest to its
+    // window, which paints every pending change; sending it now paints now.
+    // Run by the timer suite on Qt 6.4 and 6.8; that it paints, measured by
+    // the bench's painted frame, checked on Qt 6.4.
     if (running() && deadline_ == armed) {
         QCoreApplication::sendPostedEvents(nullptr, QEvent::UpdateRequest);
         const std::int64_t painted = clockNow();

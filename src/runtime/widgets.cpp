@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "widgets.h"
 
-#include "platform/platform.h"
-
 #include "look.h"
 
 #include <QKeyEvent>
@@ -42,7 +40,7 @@ void SquareWidget::paintEvent(QPaintEvent* /*e*/)
     QPainter p(this);
     // The window's ground where rounding leaves a device pixel of the cell bare.
     p.fillRect(rect(), parentWidget()->palette().color(QPalette::Window));
-    p.fillRect(platform::onDevicePixels(p, rect()), palette().color(QPalette::Window));
+    p.fillRect(onDevicePixels(p, rect()), palette().color(QPalette::Window));
 }
 
 OptionWidget::OptionWidget(ControlObject& c, QWidget* parent) : QRadioButton(parent)
