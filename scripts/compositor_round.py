@@ -38,15 +38,14 @@ def read_board(path):
     """The squares as (colour, cell) in key order, and the other cells by name."""
     squares, cells = [], {}
     for n, line in enumerate(path.read_text(encoding="utf-8").splitlines(), 1):
-        f = line.split()
-        if not f or f[0].startswith("#"):
-            continue
-        try:
-            cells.setdefault(f[0], tuple(int(v) for v in f[1:5]))
-            if f[0] == "square":
-                squares.append((int(f[5], 16), tuple(int(v) for v in f[1:5])))
-        except (ValueError, IndexError):
-            raise Failure(f"{path}:{n}: not a board line: {line}")
+        if (f := line.split()) and not f[0].startswith("#"):
+            try:
+                if len(cell := tuple(int(v) for v in f[1:5])) != 4:
+                    raise ValueError
+                cells.setdefault(f[0], cell)
+                squares += [(int(f[5], 16), cell)] if f[0] == "square" else []
+            except (ValueError, IndexError):
+                raise Failure(f"{path}:{n}: not a board line: {line}")
     if len(squares) != 8 or not {"start", "speed", "bare"} <= cells.keys():
         raise Failure(f"{path}: expected eight squares, start, speed and bare")
     return squares, cells
@@ -82,15 +81,10 @@ def wait_for(what, probe, bound):
 
 
 class Picture:
-    def __init__(self, width, height, rgb):
-        self.width, self.height, self.rgb = width, height, rgb
-
-    @classmethod
-    def ppm(cls, data):
-        m = re.match(rb"P6\s+(\d+)\s+(\d+)\s+255\s", data)
-        if not m:
+    def __init__(self, ppm):
+        if not (m := re.match(rb"P6\s+(\d+)\s+(\d+)\s+255\s", ppm)):
             raise Failure("not an 8-bit PPM picture")
-        return cls(int(m[1]), int(m[2]), data[m.end():])
+        self.width, self.height, self.rgb = int(m[1]), int(m[2]), ppm[m.end():]
 
     def at(self, x, y):
         if 0 <= x < self.width and 0 <= y < self.height:
@@ -238,7 +232,7 @@ class Nested(Compositor):
         run(["xdotool", *map(str, args)], self.x_env)
 
     def grab(self):
-        return Picture.ppm(run(["import", "-window", "root", "-depth", "8", "ppm:-"], self.x_env))
+        return Picture(run(["import", "-window", "root", "-depth", "8", "ppm:-"], self.x_env))
 
     def move(self, x, y):
         # The compositor follows the X pointer into its window only after it
@@ -275,44 +269,39 @@ class Mutter(Nested):
         desktop shows as it did before the program started."""
         (ox, oy), row = origin, origin[1] + CELLS["bare"][1]
         right = next((x for x in range(ox + CELLS["bare"][0], pic.width)
-                      if near(pic.at(x, row), self.desktop.at(x, row))), None)
-        ref = (right or 0) - 120
-        top = next((y for y in range(oy, -1, -1) if near(pic.at(ref, y), self.desktop.at(ref, y))), None)
-        if right is None or top is None:
-            raise Failure(f"no edge of the window against the desktop (right {right}, top {top})")
+                      if near(pic.at(x, row), self.desktop.at(x, row))), pic.width)
+        ref = right - 120
+        top = next((y for y in range(oy, -1, -1) if near(pic.at(ref, y), self.desktop.at(ref, y))), 0)
         rows = range(top + 3, oy)
-        marked = [x for x in range(ref, right - 3)
-                  if any(not near(pic.at(x, y), pic.at(ref, y), 24) for y in rows)]
+
+        def marked(xs, y):
+            return any(not near(pic.at(x, y), pic.at(ref, y), 24) for x in xs)
+
         runs = []
-        for x in marked:
+        for x in (x for x in range(ref, right - 3) if any(marked([x], y) for y in rows)):
             if runs and x - runs[-1][-1] <= 2:
                 runs[-1].append(x)
             else:
                 runs.append([x])
-        self.buttons = []
-        for xs in reversed(runs):
-            ys = [y for y in rows if any(not near(pic.at(x, y), pic.at(ref, y), 24) for x in xs)]
-            self.buttons.append(((xs[0] + xs[-1]) // 2, (ys[0] + ys[-1]) // 2, xs, ys))
-        if len(self.buttons) < 2:
-            raise Failure("no close and maximise buttons in the title bar")
-        (cx, cy, *_), (mx, my, xs, ys) = self.buttons[:2]
-        self.title = cy
-        print(f"mutter: Qt's title bar: close at {cx - ox}, {cy - oy} and maximise at {mx - ox}, {my - oy}"
+        boxes = [(xs, [y for y in rows if marked(xs, y)]) for xs in reversed(runs)]
+        if len(boxes) < 2:
+            raise Failure("no close and maximise buttons on Qt's title bar")
+        self.buttons = [((xs[0] + xs[-1]) // 2, (ys[0] + ys[-1]) // 2) for xs, ys in boxes]
+        print(f"mutter: Qt's title bar: close and maximise at {[(x - ox, y - oy) for x, y in self.buttons[:2]]}"
               " from the board")
+        xs, ys = boxes[1]
         return [(x, y) for x in range(xs[0] - 2, xs[-1] + 3) for y in range(ys[0] - 2, ys[-1] + 3)]
 
     def maximise_ways(self, origin):
-        mx, my = self.buttons[1][:2]
-
         def double_click():
-            self.move(origin[0] + CELLS["bare"][0], self.title)
+            self.move(origin[0] + CELLS["bare"][0], self.buttons[0][1])
             self.xdotool("click", "--repeat", 2, "--delay", 100, 1)
 
-        return [("its title bar's maximise button", lambda: self.click(mx, my)),
+        return [("its title bar's maximise button", lambda: self.click(*self.buttons[1])),
                 ("a double click on its title", double_click)]
 
     def close(self):
-        self.click(*self.buttons[0][:2])
+        self.click(*self.buttons[0])
         return "its title bar's close button"
 
 
@@ -328,6 +317,7 @@ class Sway(Compositor):
 
     def start(self):
         if os.geteuid() == 0:
+            # A user there already stays.
             if subprocess.run(["id", "-u", self.USER], capture_output=True).returncode:
                 run(["useradd", "--system", "--no-create-home", "--shell", "/usr/sbin/nologin", self.USER],
                     self.env)
@@ -342,12 +332,7 @@ class Sway(Compositor):
         self.spawn(["sway", "--config", str(config)], "sway.log")
         self.wait_for_socket()
         self.env["SWAYSOCK"] = str(next(self.runtime.glob("sway-ipc.*.sock")))
-        # Headless, the seat has no pointer for clients until a pointer device
-        # exists: a virtual one, kept while the stage runs.
-        self.pointer = Wayland(self.runtime / self.socket, "zwlr_virtual_pointer_manager_v1", 1)
-        created = self.pointer.new_id()
-        self.pointer.request(0, struct.pack("<II", 0, created))  # create_virtual_pointer
-        self.pointer.object = created
+        self.pointer = VirtualPointer(self.runtime / self.socket)
         return run(["sway", "--version"], self.env).decode().strip()
 
     def stop(self):
@@ -356,7 +341,7 @@ class Sway(Compositor):
             subprocess.run(["userdel", self.USER], timeout=10)
 
     def grab(self):
-        return Picture.ppm(run(["grim", "-t", "ppm", "-"], {**self.env, "WAYLAND_DISPLAY": self.socket},
+        return Picture(run(["grim", "-t", "ppm", "-"], {**self.env, "WAYLAND_DISPLAY": self.socket},
                                self.user))
 
     def swaymsg(self, command):
@@ -366,8 +351,7 @@ class Sway(Compositor):
         # sway's seat commands move no pointer that holds a button (a drag):
         # that motion goes through the virtual pointer.
         if self.pressed:
-            self.pointer.send(self.pointer.object, 1, struct.pack("<IIIII", 0, x, y, WIDTH, HEIGHT))
-            self.pointer.request(4, struct.pack("<I", 0))  # motion_absolute, frame
+            self.pointer.move(x, y)
         else:
             self.swaymsg(f"seat - cursor set {x} {y}")
 
@@ -384,57 +368,51 @@ class Sway(Compositor):
         return "sway's kill command"
 
 
-class Wayland:
-    """A Wayland client on the wire, bound to one global of the compositor's
-    (what no Debian tool binds): its requests carry no file descriptors."""
+class VirtualPointer:
+    """A wlroots virtual pointer, on the Wayland wire: headless, sway's seat
+    offers clients no pointer without a pointer device, and no Debian tool
+    keeps one. Its requests carry no file descriptors."""
 
-    def __init__(self, path, interface, version):
+    MANAGER = b"zwlr_virtual_pointer_manager_v1"
+
+    def __init__(self, path):
         self.sock = socket.socket(socket.AF_UNIX, socket.SOCK_STREAM)
         self.sock.settimeout(5)
         self.sock.connect(str(path))
-        self.ids, self.buffer, offered = 2, b"", {}
-        self.send(1, 1, struct.pack("<I", 2))  # wl_display.get_registry
-        self.roundtrip(offered)
-        if interface not in offered:
-            raise Failure(f"the compositor offers no {interface}")
-        name, offered_version = offered[interface]
-        self.object = self.new_id()
-        self.send(2, 0, struct.pack("<I", name) + self.string(interface)
-                  + struct.pack("<II", min(version, offered_version), self.object))  # wl_registry.bind
+        self.send(1, 1, 2)  # wl_display.get_registry: registry 2
+        names = self.sync(3)
+        if not names:
+            raise Failure(f"sway offers no {self.MANAGER.decode()}")
+        size = len(self.MANAGER) + 1
+        self.send(2, 0, names[0], struct.pack("<I", size) + self.MANAGER + b"\0" * (1 + -size % 4), 1, 4)
+        self.send(4, 0, 0, 5)  # bind the manager 4, create_virtual_pointer 5
+        self.callback = 5
 
-    def new_id(self):
-        self.ids += 1
-        return self.ids
-
-    @staticmethod
-    def string(s):
-        b = s.encode() + b"\0"
-        return struct.pack("<I", len(b)) + b + b"\0" * (-len(b) % 4)
-
-    def send(self, obj, opcode, payload):
+    def send(self, obj, opcode, *args):
+        payload = b"".join(a if isinstance(a, bytes) else struct.pack("<I", a) for a in args)
         self.sock.sendall(struct.pack("<II", obj, (8 + len(payload)) << 16 | opcode) + payload)
 
-    def roundtrip(self, offered=None):
-        callback = self.new_id()
-        self.send(1, 0, struct.pack("<I", callback))  # wl_display.sync
+    def sync(self, callback):
+        """Waits until sway has handled every request sent; the manager's
+        registry names seen meanwhile."""
+        self.send(1, 0, callback)  # wl_display.sync
+        buffer, names = b"", []
         while True:
-            while len(self.buffer) < 8 or len(self.buffer) < struct.unpack_from("<I", self.buffer, 4)[0] >> 16:
-                if not (chunk := self.sock.recv(65536)):
-                    raise Failure("the compositor closed the connection")
-                self.buffer += chunk
-            obj, word = struct.unpack_from("<II", self.buffer)
-            body, self.buffer = self.buffer[8:word >> 16], self.buffer[word >> 16:]
-            if obj == 1 and word & 0xFFFF == 0:  # wl_display.error
-                raise Failure("Wayland error: " + body[12:].rstrip(b"\0").decode())
-            if obj == 2 and offered is not None:  # wl_registry.global
-                name, length = struct.unpack_from("<II", body)
-                offered[body[8:7 + length].decode()] = (name, struct.unpack_from("<I", body, len(body) - 4)[0])
-            if obj == callback:
-                return
+            if not (chunk := self.sock.recv(65536)):
+                raise Failure("sway closed the virtual pointer's connection")
+            buffer += chunk
+            while len(buffer) >= 8 and len(buffer) >= (size := struct.unpack_from("<I", buffer, 4)[0] >> 16):
+                obj, body, buffer = struct.unpack_from("<I", buffer)[0], buffer[8:size], buffer[size:]
+                if obj == 2 and body[8:8 + len(self.MANAGER)] == self.MANAGER:  # wl_registry.global
+                    names.append(struct.unpack_from("<I", body)[0])
+                if obj == callback:
+                    return names
 
-    def request(self, opcode, payload):
-        self.send(self.object, opcode, payload)
-        self.roundtrip()
+    def move(self, x, y):
+        self.send(5, 1, 0, x, y, WIDTH, HEIGHT)  # motion_absolute
+        self.send(5, 4, 0)  # frame
+        self.callback += 1
+        self.sync(self.callback)
 
 
 class KWin(Nested):
@@ -527,14 +505,13 @@ def play(comp, program, times):
     # cannot miss one: the thumb, in the bar's middle at 500 ms, dragged past
     # the bar's right end; again where a busy machine lost the drag.
     thumb = comp.last.at(*at("speed"))
-    for attempt in range(3):
+
+    def dragged():
         comp.drag(*at("speed"), at("speed", 1)[0] + 40, at("speed")[1])
-        try:
-            wait_for("move of the speed bar's thumb", lambda: not near(comp.shot().at(*at("speed")), thumb), 1)
-            break
-        except Failure:
-            if attempt == 2:
-                raise
+        time.sleep(0.3)
+        return not near(comp.shot().at(*at("speed")), thumb)
+
+    wait_for("speed bar's thumb at the pointer", dragged, 3)
     # The round: Start, then the pointer to a bare spot, as a player's hand
     # moves away to watch.
     clicked = time.monotonic()
