@@ -140,9 +140,9 @@ class Compositor:
         self.env = {k: v for k, v in os.environ.items() if k not in ("DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM")}
         self.env.update(XDG_RUNTIME_DIR=str(self.runtime), HOME=str(work))
 
-    def spawn(self, argv, log, env=None):
+    def spawn(self, argv, log, env=None, fds=()):
         argv = ["runuser", "-u", self.user, "--", *argv] if self.user else argv
-        p = subprocess.Popen(argv, stdin=subprocess.DEVNULL, stdout=open(self.work / log, "w"),
+        p = subprocess.Popen(argv, stdin=subprocess.DEVNULL, stdout=open(self.work / log, "w"), pass_fds=fds,
                              stderr=subprocess.STDOUT, env=env or self.env, start_new_session=True)
         self.processes.append(p)
         return p
@@ -219,14 +219,16 @@ class Nested(Compositor):
     pressed = False
 
     def start_x(self):
-        n = 60
-        while Path(f"/tmp/.X{n}-lock").exists() or Path(f"/tmp/.X11-unix/X{n}").exists():
-            n += 1
+        # Wider than the compositor's output, so that the pointer can leave
+        # it; on a display Xvfb finds free, which it writes once it listens.
+        r, w = os.pipe()
+        self.spawn(["Xvfb", "-displayfd", str(w), "-screen", "0", f"{WIDTH + 100}x{HEIGHT + 100}x24",
+                    "-nolisten", "tcp", "-noreset"], "xvfb.log", fds=(w,))
+        os.close(w)
+        with os.fdopen(r) as displayfd:
+            if not (n := displayfd.readline().strip()):
+                raise Failure("Xvfb did not start")
         self.x_env = {**self.env, "DISPLAY": f":{n}"}
-        # Wider than the compositor's output, so that the pointer can leave it.
-        self.spawn(["Xvfb", f":{n}", "-screen", "0", f"{WIDTH + 100}x{HEIGHT + 100}x24",
-                    "-nolisten", "tcp", "-noreset"], "xvfb.log")
-        wait_for("Xvfb", lambda: Path(f"/tmp/.X11-unix/X{n}").exists(), 10)
 
     def xdotool(self, *args):
         run(["xdotool", *map(str, args)], self.x_env)
