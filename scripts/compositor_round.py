@@ -14,6 +14,7 @@ Each compositor instance runs one program. Every wait is bounded; each
 stage's time is printed.
 """
 
+import contextlib
 import os
 import re
 import shutil
@@ -137,7 +138,8 @@ class Compositor:
         self.work, self.processes, self.kept, self.last = work, [], [], None
         self.runtime = work / "runtime"
         self.runtime.mkdir(mode=0o700)
-        self.env = {k: v for k, v in os.environ.items() if k not in ("DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM")}
+        self.env = {k: v for k, v in os.environ.items()
+                    if k not in ("DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM")}
         self.env.update(XDG_RUNTIME_DIR=str(self.runtime), HOME=str(work))
 
     def spawn(self, argv, log, env=None, fds=()):
@@ -162,15 +164,11 @@ class Compositor:
         wait_for(f"{path} from {self.name}", up, 20)
 
     def stop(self):
+        """Ends every process started, with whatever each started in turn."""
         for p in reversed(self.processes):
-            if p.poll() is None:
-                os.killpg(p.pid, signal.SIGTERM)
-        for p in reversed(self.processes):
-            try:
-                p.wait(timeout=5)
-            except subprocess.TimeoutExpired:
+            with contextlib.suppress(ProcessLookupError):
                 os.killpg(p.pid, signal.SIGKILL)
-                p.wait()
+            p.wait()
 
     def shot(self):
         self.last = self.grab()
@@ -343,8 +341,7 @@ class Sway(Compositor):
             subprocess.run(["userdel", self.USER], timeout=10)
 
     def grab(self):
-        return Picture(run(["grim", "-t", "ppm", "-"], {**self.env, "WAYLAND_DISPLAY": self.socket},
-                               self.user))
+        return Picture(run(["grim", "-t", "ppm", "-"], {**self.env, "WAYLAND_DISPLAY": self.socket}, self.user))
 
     def swaymsg(self, command):
         run(["swaymsg", command], self.env)
@@ -444,7 +441,8 @@ class KWin(Nested):
         self.wait_for_socket()
         self.bus = dbus.SessionBus()
         wait_for("org.kde.KWin on D-Bus", lambda: self.bus.name_has_owner("org.kde.KWin"), 20)
-        self.scripting = dbus.Interface(self.bus.get_object("org.kde.KWin", "/Scripting"), "org.kde.kwin.Scripting")
+        self.scripting = dbus.Interface(self.bus.get_object("org.kde.KWin", "/Scripting", introspect=False),
+                                        "org.kde.kwin.Scripting")
         self.scripts = 0
         return run([str(kwin), "--version"], self.env).decode().strip()
 
