@@ -106,28 +106,17 @@ class Picture:
             pos = self.rgb.find(RED.to_bytes(3, "big"), pos + 1)
         return None
 
-
-class Board:
-    """What the window shows, read at the corners of its cells."""
-
-    def __init__(self, picture, origin):
-        self.picture, self.origin = picture, origin
-
-    def cell(self, cell):
+    # What the window shows, its board's top left at origin, read at the
+    # corners of its cells.
+    def cell(self, origin, cell):
         """The cell's one colour, or None where its corners differ."""
-        (x, y, w, h), (ox, oy) = cell, self.origin
-        seen = [self.picture.at(ox + x + dx, oy + y + dy) for dx in (5, w - 6) for dy in (5, h - 6)]
+        (x, y, w, h), (ox, oy) = cell, origin
+        seen = [self.at(ox + x + dx, oy + y + dy) for dx in (5, w - 6) for dy in (5, h - 6)]
         return seen[0] if all(near(c, seen[0]) for c in seen) else None
 
-    def squares_shown(self):
-        return all(near(self.cell(cell), colour) for colour, cell in SQUARES)
-
-    def squares_hidden(self):
-        return all(near(self.cell(cell), WHITE) for _, cell in SQUARES)
-
-    def indicator(self):
-        """The square colour shown at the fixed spot, or None."""
-        return next((colour for colour, _ in SQUARES if near(self.cell(CELLS["start"]), colour)), None)
+    def squares(self, origin, shown=True):
+        """Whether every square shows its colour (or, not shown, white)."""
+        return all(near(self.cell(origin, cell), colour if shown else WHITE) for colour, cell in SQUARES)
 
 
 class Compositor:
@@ -154,14 +143,7 @@ class Compositor:
                           {**self.env, "WAYLAND_DISPLAY": self.socket, "QT_QPA_PLATFORM": "wayland"})
 
     def wait_for_socket(self):
-        path = self.runtime / self.socket
-
-        def up():
-            if any(p.poll() is not None for p in self.processes):
-                raise Failure(f"{self.name} ended before it opened {path}")
-            return path.exists()
-
-        wait_for(f"{path} from {self.name}", up, 20)
+        wait_for(f"{self.socket} from {self.name}", (self.runtime / self.socket).exists, 20)
 
     def stop(self):
         """Ends every process started, with whatever each started in turn."""
@@ -483,8 +465,8 @@ def play(comp, program, times):
         origin = comp.shot().find_red_square()
         if origin:
             origin = origin[0] - SQUARES[0][1][0], origin[1] - SQUARES[0][1][1]
-            board = Board(comp.last, origin)
-            return board.squares_shown() and board.cell(CELLS["start"]) not in (None, WHITE) and origin
+            pic = comp.last
+            return pic.squares(origin) and pic.cell(origin, CELLS["start"]) not in (None, WHITE) and origin
         return None
 
     ox, oy = origin = wait_for("window with the board and Старт", window, 20)
@@ -492,7 +474,7 @@ def play(comp, program, times):
     times.append(("window up", time.monotonic() - shown_at))
 
     def seen(label, probe):
-        found = probe(Board(comp.shot(), origin))
+        found = probe(comp.shot())
         if found:
             comp.keep(label)
         return found
@@ -517,12 +499,14 @@ def play(comp, program, times):
     clicked = time.monotonic()
     comp.click(*at("start"))
     comp.move(*at("bare"))
-    wait_for("board without its squares after Старт", lambda: seen("2-hidden", Board.squares_hidden), 5)
+    wait_for("board without its squares after Старт",
+             lambda: seen("2-hidden", lambda p: p.squares(origin, shown=False)), 5)
     times.append(("squares hidden", time.monotonic() - clicked))
-    colour = wait_for("colour at the fixed spot", lambda: seen("3-colour", Board.indicator), 5)
+    colour = wait_for("colour at the fixed spot", lambda: seen("3-colour", lambda p: next(
+        (colour for colour, _ in SQUARES if near(p.cell(origin, CELLS["start"]), colour)), None)), 5)
     times.append((f"colour #{colour:06X} at the fixed spot", time.monotonic() - clicked))
     wait_for("squares back after the presentation", lambda: seen(
-        "4-back", lambda b: b.squares_shown() and near(b.cell(CELLS["start"]), WHITE)), 10)
+        "4-back", lambda p: p.squares(origin) and near(p.cell(origin, CELLS["start"]), WHITE)), 10)
     times.append(("squares back", time.monotonic() - clicked))
 
     # Maximising does nothing: the window stays, or is back at once, where
@@ -553,12 +537,9 @@ def play(comp, program, times):
 
     asked = time.monotonic()
     how = comp.close()
-    try:
-        status = game.wait(timeout=10)
-    except subprocess.TimeoutExpired:
-        raise Failure(f"the program still runs 10 s after {how}")
-    if status != 0:
-        raise Failure(f"the program ended with status {status} after {how}")
+    wait_for(f"end of the program after {how}", lambda: game.poll() is not None, 10)
+    if game.returncode != 0:
+        raise Failure(f"the program ended with status {game.returncode} after {how}")
     times.append((f"closed by {how}, status 0", time.monotonic() - asked))
 
 
