@@ -319,8 +319,10 @@ class Sway(Compositor):
 
     def stop(self):
         super().stop()
+        # Its processes, killed, may still wait to be reaped.
         if self.made_user:
-            subprocess.run(["userdel", self.USER], timeout=10)
+            wait_for(f"removal of the user {self.USER}", lambda: not subprocess.run(
+                ["userdel", self.USER], capture_output=True).returncode, 5)
 
     def grab(self):
         return Picture(run(["grim", "-t", "ppm", "-"], {**self.env, "WAYLAND_DISPLAY": self.socket}, self.user))
@@ -562,7 +564,10 @@ def main():
             if comp.last:
                 comp.keep("failure")
         finally:
-            comp.stop()
+            try:
+                comp.stop()
+            except Failure as e:
+                failure = failure or e
         if failure:
             comp.logs()
         comp.write_kept()
