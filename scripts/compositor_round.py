@@ -27,36 +27,16 @@ import tempfile
 import time
 from pathlib import Path
 
+import board
+
 WIDTH, HEIGHT = 1280, 1024
 WHITE = 0xFFFFFF
+SQUARES, CELLS = board.read()
+RED, RED_CELL = SQUARES[0][:2]
 
 
 class Failure(Exception):
     pass
-
-
-def read_board(path):
-    """The squares as (colour, cell) in key order, and the other cells by name."""
-    squares, cells = [], {}
-    for n, line in enumerate(path.read_text(encoding="utf-8").splitlines(), 1):
-        if (f := line.split()) and not f[0].startswith("#"):
-            try:
-                if len(cell := tuple(int(v) for v in f[1:5])) != 4:
-                    raise ValueError
-                cells.setdefault(f[0], cell)
-                squares += [(int(f[5], 16), cell)] if f[0] == "square" else []
-            except (ValueError, IndexError):
-                raise Failure(f"{path}:{n}: not a board line: {line}")
-    if len(squares) != 8 or not {"start", "speed", "bare"} <= cells.keys():
-        raise Failure(f"{path}: expected eight squares, start, speed and bare")
-    return squares, cells
-
-
-try:
-    SQUARES, CELLS = read_board(Path(__file__).resolve().parent.parent / "tests/board.tsv")
-except (OSError, Failure) as e:
-    sys.exit(f"compositor_round: {e}")
-RED = SQUARES[0][0]
 
 
 def near(a, b, tolerance=6):
@@ -93,17 +73,17 @@ class Picture:
             return int.from_bytes(self.rgb[i:i + 3], "big")
         return None
 
-    def find_red_square(self):
-        """The top left of the red square, the top-left square of the board, or None."""
-        size = SQUARES[0][1][2]
-        pos = self.rgb.find(RED.to_bytes(3, "big"))
+    def find_board(self):
+        """The board's top left, found by its top-left square, the red one, or None."""
+        (cx, cy, size, _), red = RED_CELL, RED.to_bytes(3, "big")
+        pos = self.rgb.find(red)
         while pos >= 0:
-            x, y = (pos // 3) % self.width, (pos // 3) // self.width
+            y, x = divmod(pos // 3, self.width)
             if (pos % 3 == 0 and self.at(x - 1, y) != RED and self.at(x, y - 1) != RED
                     and self.at(x + size - 1, y + size - 1) == RED
                     and self.at(x + size, y) != RED and self.at(x, y + size) != RED):
-                return x, y
-            pos = self.rgb.find(RED.to_bytes(3, "big"), pos + 1)
+                return x - cx, y - cy
+            pos = self.rgb.find(red, pos + 1)
         return None
 
     # What the window shows, its board's top left at origin, read at the
@@ -116,19 +96,20 @@ class Picture:
 
     def squares(self, origin, shown=True):
         """Whether every square shows its colour (or, not shown, white)."""
-        return all(near(self.cell(origin, cell), colour if shown else WHITE) for colour, cell in SQUARES)
+        return all(near(self.cell(origin, cell), colour if shown else WHITE) for colour, cell, *_ in SQUARES)
 
 
 class Compositor:
     socket = "wayland-tevalin"
     user = None
+    # Points of the window's decoration that show its state.
+    decoration = []
 
     def __init__(self, work):
         self.work, self.processes, self.kept, self.last = work, [], [], None
         self.runtime = work / "runtime"
         self.runtime.mkdir(mode=0o700)
-        self.env = {k: v for k, v in os.environ.items()
-                    if k not in ("DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM")}
+        self.env = {k: v for k, v in os.environ.items() if k not in ("DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM")}
         self.env.update(XDG_RUNTIME_DIR=str(self.runtime), HOME=str(work))
 
     def spawn(self, argv, log, env=None):
@@ -137,10 +118,6 @@ class Compositor:
                              stderr=subprocess.STDOUT, env=env or self.env, start_new_session=True)
         self.processes.append(p)
         return p
-
-    def game(self, program):
-        return self.spawn([str(program)], "tevalin.log",
-                          {**self.env, "WAYLAND_DISPLAY": self.socket, "QT_QPA_PLATFORM": "wayland"})
 
     def wait_for_socket(self):
         wait_for(f"{self.socket} from {self.name}", (self.runtime / self.socket).exists, 20)
@@ -185,10 +162,6 @@ class Compositor:
         self.move((x1 + x2) // 2, y1)
         self.move(x2, y2)
         self.button(False)
-
-    def measure(self, picture, origin):
-        """Points of the window's decoration that show its state."""
-        return []
 
 
 class Nested(Compositor):
@@ -239,11 +212,12 @@ class Mutter(Nested):
         wait_for("desktop from mutter", lambda: self.shot().rgb.strip(b"\0"), 10)
         return run(["mutter", "--version"], self.env).decode().split("\n")[0]
 
-    def measure(self, pic, origin):
+    def maximise_ways(self, pic, origin):
         """Finds Qt's title-bar buttons (close rightmost, maximise next): the
         runs of columns, at the window's right end above the board, that
         differ from the title bar's own colour. The window ends where the
-        desktop shows as it did before the program started."""
+        desktop shows as it did before the program started. The maximise
+        button's box is decoration that shows the window's state."""
         (ox, oy), row = origin, origin[1] + CELLS["bare"][1]
         right = next((x for x in range(ox + CELLS["bare"][0], pic.width)
                       if near(pic.at(x, row), self.desktop.at(x, row))), pic.width)
@@ -267,9 +241,8 @@ class Mutter(Nested):
         print(f"mutter: Qt's title bar: close and maximise at {[(x - ox, y - oy) for x, y in self.buttons[:2]]}"
               " from the board")
         xs, ys = boxes[1]
-        return [(x, y) for x in range(xs[0] - 2, xs[-1] + 3) for y in range(ys[0] - 2, ys[-1] + 3)]
+        self.decoration = [(x, y) for x in range(xs[0] - 2, xs[-1] + 3) for y in range(ys[0] - 2, ys[-1] + 3)]
 
-    def maximise_ways(self, origin):
         def double_click():
             self.move(origin[0] + CELLS["bare"][0], self.buttons[0][1])
             self.xdotool("click", "--repeat", 2, "--delay", 100, 1)
@@ -337,7 +310,7 @@ class Sway(Compositor):
         self.pressed = pressed
         self.swaymsg(f"seat - cursor {'press' if pressed else 'release'} button1")
 
-    def maximise_ways(self, origin):
+    def maximise_ways(self, pic, origin):
         # sway maximises nothing; the nearest a player has is fullscreen.
         return [("sway's fullscreen command", lambda: self.swaymsg("fullscreen enable"))]
 
@@ -433,7 +406,7 @@ class KWin(Nested):
         self.scripting.loadScript(str(path), path.stem, signature="ss")
         self.scripting.start()
 
-    def maximise_ways(self, origin):
+    def maximise_ways(self, pic, origin):
         return [("KWin's maximise", lambda: self.script("w.setMaximize(true, true);")),
                 ("KWin's fullscreen", lambda: self.script("w.fullScreen = true;"))]
 
@@ -451,34 +424,30 @@ def play(comp, program, times):
     comp.version = comp.start()
     times.append(("compositor up", time.monotonic() - started))
     comp.desktop = comp.shot()
-    if comp.desktop.find_red_square():
+    if comp.desktop.find_board():
         raise Failure("a window shows the board before the program starts")
     shown_at = time.monotonic()
-    game = comp.game(program)
+    game = comp.spawn([str(program)], "tevalin.log",
+                      {**comp.env, "WAYLAND_DISPLAY": comp.socket, "QT_QPA_PLATFORM": "wayland"})
 
-    def window():
-        if game.poll() is not None:
-            raise Failure(f"the program ended with status {game.returncode} before its window showed")
-        origin = comp.shot().find_red_square()
-        if origin:
-            origin = origin[0] - SQUARES[0][1][0], origin[1] - SQUARES[0][1][1]
-            pic = comp.last
-            return pic.squares(origin) and pic.cell(origin, CELLS["start"]) not in (None, WHITE) and origin
-        return None
-
-    ox, oy = origin = wait_for("window with the board and Старт", window, 20)
-    comp.keep("1-start")
-    times.append(("window up", time.monotonic() - shown_at))
-
-    def seen(label, probe):
-        found = probe(comp.shot())
-        if found:
-            comp.keep(label)
+    def watch(what, label, probe, bound):
+        """What probe finds in the first picture it finds it in, which is kept."""
+        found = wait_for(what, lambda: probe(comp.shot()), bound)
+        comp.keep(label)
         return found
 
-    def at(name, fx=0.5, fy=0.5):
+    def window(pic):
+        if game.poll() is not None:
+            raise Failure(f"the program ended with status {game.returncode} before its window showed")
+        origin = pic.find_board()
+        return origin and pic.squares(origin) and pic.cell(origin, CELLS["start"]) not in (None, WHITE) and origin
+
+    ox, oy = origin = watch("window with the board and Старт", "1-start", window, 20)
+    times.append(("window up", time.monotonic() - shown_at))
+
+    def at(name, fx=0.5):
         x, y, w, h = CELLS[name]
-        return ox + x + int(w * fx), oy + y + int(h * fy)
+        return ox + x + int(w * fx), oy + y + h // 2
 
     # The slowest speed, 1000 ms a colour, so that a busy machine's pictures
     # cannot miss one: the thumb, in the bar's middle at 500 ms, dragged past
@@ -496,27 +465,26 @@ def play(comp, program, times):
     clicked = time.monotonic()
     comp.click(*at("start"))
     comp.move(*at("bare"))
-    wait_for("board without its squares after Старт",
-             lambda: seen("2-hidden", lambda p: p.squares(origin, shown=False)), 5)
+    watch("board without its squares after Старт", "2-hidden", lambda p: p.squares(origin, shown=False), 5)
     times.append(("squares hidden", time.monotonic() - clicked))
-    colour = wait_for("colour at the fixed spot", lambda: seen("3-colour", lambda p: next(
-        (colour for colour, _ in SQUARES if near(p.cell(origin, CELLS["start"]), colour)), None)), 5)
+    colour = watch("colour at the fixed spot", "3-colour", lambda p: next(
+        (c for c, *_ in SQUARES if near(p.cell(origin, CELLS["start"]), c)), None), 5)
     times.append((f"colour #{colour:06X} at the fixed spot", time.monotonic() - clicked))
-    wait_for("squares back after the presentation", lambda: seen(
-        "4-back", lambda p: p.squares(origin) and near(p.cell(origin, CELLS["start"]), WHITE)), 10)
+    watch("squares back after the presentation", "4-back",
+          lambda p: p.squares(origin) and near(p.cell(origin, CELLS["start"]), WHITE), 10)
     times.append(("squares back", time.monotonic() - clicked))
 
     # Maximising does nothing: the window stays, or is back at once, where
     # and as it was, seen on a grid over the whole screen.
     before = comp.shot()
-    probes = [(x, y) for x in range(0, before.width, 16) for y in range(0, before.height, 16)]
-    probes += comp.measure(before, origin)
+    ways = comp.maximise_ways(before, origin)
+    probes = comp.decoration + [(x, y) for x in range(0, before.width, 16) for y in range(0, before.height, 16)]
 
     def as_before(pic):
-        return pic.find_red_square() == before.find_red_square() and all(
+        return pic.find_board() == before.find_board() and all(
             near(pic.at(x, y), before.at(x, y)) for x, y in probes)
 
-    for n, (what, action) in enumerate(comp.maximise_ways(origin), 5):
+    for n, (what, action) in enumerate(ways, 5):
         asked = time.monotonic()
         action()
         comp.move(*at("bare"))
