@@ -156,11 +156,10 @@ class Compositor:
         self.button(True)
         self.button(False)
 
-    def drag(self, x1, y1, x2, y2):
-        self.move(x1, y1)
+    def hold(self, x, y, seconds):
+        self.move(x, y)
         self.button(True)
-        self.move((x1 + x2) // 2, y1)
-        self.move(x2, y2)
+        time.sleep(seconds)
         self.button(False)
 
 
@@ -168,8 +167,6 @@ class Nested(Compositor):
     """A compositor nested in an X server, as a window of its own: input
     through the X pointer (xdotool), pictures from the X server's root
     window."""
-
-    pressed = False
 
     def start_x(self):
         # scripts/x-session's server, wider than the compositor's output, so
@@ -186,13 +183,11 @@ class Nested(Compositor):
 
     def move(self, x, y):
         # The compositor follows the X pointer into its window only after it
-        # has been outside it; a drag stays inside.
-        if not self.pressed:
-            self.xdotool("mousemove", WIDTH + 50, HEIGHT + 50)
+        # has been outside it.
+        self.xdotool("mousemove", WIDTH + 50, HEIGHT + 50)
         self.xdotool("mousemove", x, y)
 
     def button(self, pressed):
-        self.pressed = pressed
         self.xdotool("mousedown" if pressed else "mouseup", 1)
 
 
@@ -263,7 +258,7 @@ class Sway(Compositor):
     name = "sway"
     socket = "wayland-1"
     USER = "tevalin-ci"
-    made_user = pressed = False
+    made_user = False
 
     def start(self):
         if os.geteuid() == 0:
@@ -299,15 +294,9 @@ class Sway(Compositor):
         run(["swaymsg", command], self.env)
 
     def move(self, x, y):
-        # sway's seat commands move no pointer that holds a button (a drag):
-        # that motion goes through the virtual pointer.
-        if self.pressed:
-            self.pointer.move(x, y)
-        else:
-            self.swaymsg(f"seat - cursor set {x} {y}")
+        self.swaymsg(f"seat - cursor set {x} {y}")
 
     def button(self, pressed):
-        self.pressed = pressed
         self.swaymsg(f"seat - cursor {'press' if pressed else 'release'} button1")
 
     def maximise_ways(self, pic, origin):
@@ -320,9 +309,11 @@ class Sway(Compositor):
 
 
 class VirtualPointer:
-    """A wlroots virtual pointer, on the Wayland wire: headless, sway's seat
-    offers clients no pointer without a pointer device, and no Debian tool
-    keeps one. Its requests carry no file descriptors."""
+    """A wlroots virtual pointer, on the Wayland wire, kept only so that
+    sway's seat has a pointer to offer clients: headless, it offers none
+    without a pointer device, and no Debian tool keeps one. The pointer
+    itself moves with sway's seat commands. Its requests carry no file
+    descriptors."""
 
     MANAGER = b"zwlr_virtual_pointer_manager_v1"
 
@@ -337,7 +328,7 @@ class VirtualPointer:
         size = len(self.MANAGER) + 1
         self.send(2, 0, names[0], struct.pack("<I", size) + self.MANAGER + b"\0" * (1 + -size % 4), 1, 4)
         self.send(4, 0, 0, 5)  # bind the manager 4, create_virtual_pointer 5
-        self.callback = 5
+        self.sync(6)
 
     def send(self, obj, opcode, *args):
         payload = b"".join(a if isinstance(a, bytes) else struct.pack("<I", a) for a in args)
@@ -358,12 +349,6 @@ class VirtualPointer:
                     names.append(struct.unpack_from("<I", body)[0])
                 if obj == callback:
                     return names
-
-    def move(self, x, y):
-        self.send(5, 1, 0, x, y, WIDTH, HEIGHT)  # motion_absolute
-        self.send(5, 4, 0)  # frame
-        self.callback += 1
-        self.sync(self.callback)
 
 
 class KWin(Nested):
@@ -450,16 +435,20 @@ def play(comp, program, times):
         return ox + x + int(w * fx), oy + y + h // 2
 
     # The slowest speed, 1000 ms a colour, so that a busy machine's pictures
-    # cannot miss one: the thumb, in the bar's middle at 500 ms, dragged past
-    # the bar's right end; again where a busy machine lost the drag.
+    # cannot miss one: the button held in the bar's trough, near its right
+    # arrow, pages the thumb from the bar's middle (500 ms) to the pointer;
+    # again where a busy machine lost the press.
     thumb = comp.last.at(*at("speed"))
 
-    def dragged():
-        comp.drag(*at("speed"), at("speed", 1)[0] + 40, at("speed")[1])
+    def slowed():
+        x, y = at("speed", 0.9)
+        comp.hold(x, y, 2)
         time.sleep(0.3)
-        return not near(comp.shot().at(*at("speed")), thumb)
+        # The thumb read beside the pointer, which may be drawn into the picture.
+        pic = comp.shot()
+        return not near(pic.at(*at("speed")), thumb) and near(pic.at(x - 6, y), thumb)
 
-    wait_for("speed bar's thumb at the pointer", dragged, 3)
+    wait_for("speed bar's thumb at the pointer", slowed, 5)
     # The round: Start, then the pointer to a bare spot, as a player's hand
     # moves away to watch.
     clicked = time.monotonic()
