@@ -5,6 +5,9 @@ would: pointer clicks through the compositor, and what the compositor shows.
 
     compositor_round.py mutter|sway|kwin PROGRAM
 
+under an X server (scripts/x-session), in which the compositor nests, and a
+D-Bus session (dbus-run-session), on which KWin is reached.
+
 On the compositor's own pictures it checks that the board changes after
 "Старт", that a colour shows at the fixed spot, that the squares come back,
 that maximising does nothing, and that closing the window ends the program
@@ -19,8 +22,6 @@ import os
 import re
 import shutil
 import signal
-import socket
-import struct
 import subprocess
 import sys
 import tempfile
@@ -151,15 +152,10 @@ class Compositor:
 
     # The pointer, through each compositor's own input: move(x, y) and
     # button(pressed) in screen pixels.
-    def click(self, x, y):
+    def click(self, x, y, hold=0):
         self.move(x, y)
         self.button(True)
-        self.button(False)
-
-    def hold(self, x, y, seconds):
-        self.move(x, y)
-        self.button(True)
-        time.sleep(seconds)
+        time.sleep(hold)
         self.button(False)
 
 
@@ -250,10 +246,10 @@ class Mutter(Nested):
         return "its title bar's close button"
 
 
-class Sway(Compositor):
-    """wlroots' sway, headless with the pixman renderer, run as a user of its
-    own (it refuses root): input through its seat commands, pictures with
-    grim."""
+class Sway(Nested):
+    """wlroots' sway, nested like mutter (its X11 backend, with the pixman
+    renderer, gives its seat the X pointer), run as a user of its own (it
+    refuses root): window commands through swaymsg."""
 
     name = "sway"
     socket = "wayland-1"
@@ -271,13 +267,13 @@ class Sway(Compositor):
             for path in (self.work, self.runtime):
                 shutil.chown(path, self.USER)
         config = self.work / "sway.config"
-        config.write_text(f"output HEADLESS-1 resolution {WIDTH}x{HEIGHT} position 0 0\n"
+        config.write_text(f"output X11-1 resolution {WIDTH}x{HEIGHT} position 0 0\n"
                           "default_border normal\nfocus_follows_mouse no\n")
-        self.env.update(WLR_BACKENDS="headless", WLR_RENDERER="pixman", WLR_LIBINPUT_NO_DEVICES="1")
-        self.spawn(["sway", "--config", str(config)], "sway.log")
+        self.env.update(WLR_BACKENDS="x11", WLR_RENDERER="pixman")
+        self.start_x()
+        self.spawn(["sway", "--config", str(config)], "sway.log", self.x_env)
         self.wait_for_socket()
         self.env["SWAYSOCK"] = str(next(self.runtime.glob("sway-ipc.*.sock")))
-        self.pointer = VirtualPointer(self.runtime / self.socket)
         return run(["sway", "--version"], self.env).decode().strip()
 
     def stop(self):
@@ -287,17 +283,8 @@ class Sway(Compositor):
             wait_for(f"removal of the user {self.USER}", lambda: not subprocess.run(
                 ["userdel", self.USER], capture_output=True).returncode, 5)
 
-    def grab(self):
-        return Picture(run(["grim", "-t", "ppm", "-"], {**self.env, "WAYLAND_DISPLAY": self.socket}, self.user))
-
     def swaymsg(self, command):
         run(["swaymsg", command], self.env)
-
-    def move(self, x, y):
-        self.swaymsg(f"seat - cursor set {x} {y}")
-
-    def button(self, pressed):
-        self.swaymsg(f"seat - cursor {'press' if pressed else 'release'} button1")
 
     def maximise_ways(self, pic, origin):
         # sway maximises nothing; the nearest a player has is fullscreen.
@@ -306,49 +293,6 @@ class Sway(Compositor):
     def close(self):
         self.swaymsg("kill")
         return "sway's kill command"
-
-
-class VirtualPointer:
-    """A wlroots virtual pointer, on the Wayland wire, kept only so that
-    sway's seat has a pointer to offer clients: headless, it offers none
-    without a pointer device, and no Debian tool keeps one. The pointer
-    itself moves with sway's seat commands. Its requests carry no file
-    descriptors."""
-
-    MANAGER = b"zwlr_virtual_pointer_manager_v1"
-
-    def __init__(self, path):
-        self.sock = socket.socket(socket.AF_UNIX, socket.SOCK_STREAM)
-        self.sock.settimeout(5)
-        self.sock.connect(str(path))
-        self.send(1, 1, 2)  # wl_display.get_registry: registry 2
-        names = self.sync(3)
-        if not names:
-            raise Failure(f"sway offers no {self.MANAGER.decode()}")
-        size = len(self.MANAGER) + 1
-        self.send(2, 0, names[0], struct.pack("<I", size) + self.MANAGER + b"\0" * (1 + -size % 4), 1, 4)
-        self.send(4, 0, 0, 5)  # bind the manager 4, create_virtual_pointer 5
-        self.sync(6)
-
-    def send(self, obj, opcode, *args):
-        payload = b"".join(a if isinstance(a, bytes) else struct.pack("<I", a) for a in args)
-        self.sock.sendall(struct.pack("<II", obj, (8 + len(payload)) << 16 | opcode) + payload)
-
-    def sync(self, callback):
-        """Waits until sway has handled every request sent; the manager's
-        registry names seen meanwhile."""
-        self.send(1, 0, callback)  # wl_display.sync
-        buffer, names = b"", []
-        while True:
-            if not (chunk := self.sock.recv(65536)):
-                raise Failure("sway closed the virtual pointer's connection")
-            buffer += chunk
-            while len(buffer) >= 8 and len(buffer) >= (size := struct.unpack_from("<I", buffer, 4)[0] >> 16):
-                obj, body, buffer = struct.unpack_from("<I", buffer)[0], buffer[8:size], buffer[size:]
-                if obj == 2 and body[8:8 + len(self.MANAGER)] == self.MANAGER:  # wl_registry.global
-                    names.append(struct.unpack_from("<I", body)[0])
-                if obj == callback:
-                    return names
 
 
 class KWin(Nested):
@@ -365,12 +309,8 @@ class KWin(Nested):
         import dbus
 
         self.start_x()
-        bus = subprocess.Popen(["dbus-daemon", "--session", "--nofork", "--nopidfile", "--print-address=1"],
-                               stdout=subprocess.PIPE, text=True, start_new_session=True)
-        self.processes.append(bus)
-        os.environ["DBUS_SESSION_BUS_ADDRESS"] = bus.stdout.readline().strip()
-        for env in (self.env, self.x_env):
-            env["DBUS_SESSION_BUS_ADDRESS"] = os.environ["DBUS_SESSION_BUS_ADDRESS"]
+        if "DBUS_SESSION_BUS_ADDRESS" not in os.environ:
+            raise Failure("kwin is reached on D-Bus: run it under dbus-run-session")
         kwin = self.work / "kwin_wayland"
         shutil.copy(shutil.which("kwin_wayland"), kwin)
         self.spawn([str(kwin), "--x11-display", self.x_env["DISPLAY"], "--socket", self.socket,
@@ -380,13 +320,11 @@ class KWin(Nested):
         wait_for("org.kde.KWin on D-Bus", lambda: self.bus.name_has_owner("org.kde.KWin"), 20)
         self.scripting = dbus.Interface(self.bus.get_object("org.kde.KWin", "/Scripting", introspect=False),
                                         "org.kde.kwin.Scripting")
-        self.scripts = 0
         return run([str(kwin), "--version"], self.env).decode().strip()
 
     def script(self, code):
         """Runs a KWin script on the window, as the window menu's commands do."""
-        path = self.work / f"script{self.scripts}.js"
-        self.scripts += 1
+        path = self.work / f"script{time.monotonic_ns()}.js"
         path.write_text(f"var w = workspace.activeWindow || workspace.activeClient;\n{code}\n")
         self.scripting.loadScript(str(path), path.stem, signature="ss")
         self.scripting.start()
@@ -442,7 +380,7 @@ def play(comp, program, times):
 
     def slowed():
         x, y = at("speed", 0.9)
-        comp.hold(x, y, 2)
+        comp.click(x, y, hold=2)
         time.sleep(0.3)
         # The thumb read beside the pointer, which may be drawn into the picture.
         pic = comp.shot()
@@ -527,8 +465,7 @@ def main():
     for what, seconds in times:
         print(f"  {what}: {seconds:.2f} s")
     if failure:
-        print(f"{name}: FAILED after {time.monotonic() - started:.1f} s: {failure}", file=sys.stderr)
-        return 1
+        return f"{name}: FAILED after {time.monotonic() - started:.1f} s: {failure}"
     print(f"{name} ({comp.version}): passed in {time.monotonic() - started:.1f} s")
     return 0
 
