@@ -260,7 +260,8 @@ class Sway(Nested):
         if os.geteuid() == 0:
             # A user there already stays.
             if subprocess.run(["id", "-u", self.USER], capture_output=True).returncode:
-                run(["useradd", "--system", "--no-create-home", "--shell", "/usr/sbin/nologin", self.USER], self.env)
+                run(["useradd", "--system", "--no-create-home", "--shell", "/usr/sbin/nologin", self.USER],
+                    self.env)
                 self.made_user = True
             self.user = self.USER
             for path in (self.work, self.runtime):
