@@ -224,6 +224,10 @@ private slots:
         for (int i = 0; i < client->childCount(); ++i)
             QVERIFY(!client->child(i)->text(QAccessible::Name).isEmpty());
 
+        // The speed set from the keyboard too (test_game drags it).
+        QTest::keyClick(rt::testing::windowHandle(*form), Qt::Key_End);
+        QVERIFY(accessible(form->HScroll1)->text(QAccessible::Name).contains(u"1000"));
+
         fixture::bringTo(*form, Phase::Presenting, QStringLiteral("63"));
         const QString indicator = accessible(form->Label10)->text(QAccessible::Name);
         QVERIFY2(indicator.endsWith(QStringLiteral(": ") +
