@@ -117,16 +117,10 @@ void play(FaultyForm& f, const QString& mode, const QString& what)
     // The fastest speed first, as a player who slides the bar to the left.
     QTest::keyClick(bar, Qt::Key_Home);
     const bool ending = mode == QLatin1String("close") || mode == QLatin1String("destroy");
-    if (!ending && !is("Timer2_Timer"))
+    if (!ending)
         f.breakHandler(what, mode == QLatin1String("oom"));
-    if (is("Form_Click")) {
-        fixture::clickAt(f, fixture::BareSpot);
-    } else if (is("Label4_Click")) {
+    if (is("Label4_Click")) {
         fixture::clickSquare(f, 4);
-    } else if (is("Option2_Click")) {
-        fixture::clickControl(f, f.Option2);
-    } else if (is("HScroll1_Change")) {
-        QTest::keyClick(bar, Qt::Key_Right);
     } else if (is("HScroll1_Scroll")) {
         const QPoint from =
             bar->mapTo(rt::testing::widget(f), fixture::scrollBarPart(bar).center());
@@ -138,11 +132,9 @@ void play(FaultyForm& f, const QString& mode, const QString& what)
         fixture::clickControl(f, f.Command1);
         if (is("presenting"))
             waitUntil([&f] { return f.TickCount >= 2; });
-        if (is("answering") || is("verdict") || is("Timer2_Timer"))
+        if (is("answering") || is("verdict"))
             waitUntil([&f] { return fixture::phaseOf(f) == fixture::Phase::Answering; });
-        if (is("Timer2_Timer"))
-            f.breakHandler(what);
-        if (is("verdict") || is("Timer2_Timer"))
+        if (is("verdict"))
             fixture::answer(f, fixture::text(f.ShownSeq));
         if (is("verdict"))
             waitUntil([&f] { return fixture::phaseOf(f) == fixture::Phase::Verdict; });

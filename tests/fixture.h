@@ -35,7 +35,7 @@ struct SquareSeen
 struct Board
 {
     std::array<SquareSeen, 8> squares; // in key order
-    QRect start; // "Старт", and the indicator's fixed spot
+    QRect start;                       // "Старт", and the indicator's fixed spot
     QPoint bare; // clear of every control, below the grid: a click there is Form_Click
 };
 const Board& board();

@@ -151,7 +151,11 @@ private slots:
                                            "shown Label10: Показываемый цвет: синий",
                                            "hidden Label10: Показываемый цвет: синий"}));
         QCOMPARE(told, underTheBox);
+        // And once it is closed, as before it opened.
         fixture::presentAll(*form);
+        fixture::answer(*form, QStringLiteral("25"));
+        QCOMPARE(told.last(), QStringLiteral("shown Label9: Правильно"));
+        rt::testing::fireTick(form->Timer2);
     }
 
     // A control that hides or shows is told as neither, or both, showing and

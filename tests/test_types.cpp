@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The runtime's Integer, its conversions and joins, the random generator, and
+// The runtime's Integer and its conversions, the random generator, and
 // its timers on the clock: ticks fall on a grid from the timer's start, a new
 // Interval applies to a running timer, and ticks missed while the window's
 // thread was busy are dropped rather than delivered in a burst (only counts
@@ -93,12 +93,6 @@ private slots:
             QCOMPARE(e.number, int(Overflow));
         }
         QVERIFY(!std::fetestexcept(FE_INVALID));
-    }
-
-    void joinsGiveTheDigits()
-    {
-        QVERIFY((String(u"Таймер - ") & Integer(500)) == String(u"Таймер - 500"));
-        QVERIFY((String(u"12") & Integer(-3)) == String(u"12-3"));
     }
 
     // Reseeds closer together than any clock tick still give new draws, and

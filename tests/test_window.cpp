@@ -6,7 +6,6 @@
 #include "fixture.h"
 
 #include <QAccessible>
-#include <QFile>
 #include <QMap>
 #include <QPainter>
 #include <QScreen>
@@ -113,38 +112,6 @@ private slots:
         }
         painter.end();
         QCOMPARE(inkBox(rest, fixture::clientArea(*form)->rect(), Qt::white, 0), QRect());
-    }
-
-    void captionsAreWholeAndAtTheirSize_data()
-    {
-        QTest::addColumn<int>("control");
-        QTest::addColumn<QSize>("ink"); // in pixels at scale one, with Tahoma
-        QTest::newRow("fixed") << 0 << QSize(175, 23);
-        QTest::newRow("random") << 1 << QSize(104, 24);
-        QTest::newRow("speed") << 2 << QSize(144, 24);
-        QTest::newRow("start") << 3 << QSize(75, 27);
-        QTest::newRow("verdict") << 4 << QSize(181, 35);
-    }
-    // The ink of the caption (and of an option's circle) on the white ground
-    // is as large as the font at its size makes it: a clipped caption comes
-    // up short, one at the wrong size or on another ground long.
-    void captionsAreWholeAndAtTheirSize()
-    {
-        QFETCH(int, control);
-        QFETCH(QSize, ink);
-        if (!QFile::exists(QStringLiteral("/usr/share/wine/fonts/tahoma.ttf")))
-            QSKIP("the sizes are Tahoma's");
-        if (control == 4)
-            fixture::bringTo(*form, Phase::Verdict, QStringLiteral("1"));
-        const rt::Control* const controls[] = {&form->Option1, &form->Option2, &form->Label11,
-                                               &form->Command1, &form->Label9};
-        QWidget* w = rt::testing::widget(*controls[control]);
-        const int border = control == 3 ? 2 : 0; // the Start button's face lies inside it
-        const QRect g = w->geometry().adjusted(border, border, -border, -border);
-        const QRect seen = inkBox(grab(*form), g, border ? QColor(StartFace) : QColor(Qt::white));
-        QVERIFY2(std::abs(seen.width() - ink.width() * dpr) <= 2 * dpr &&
-                     std::abs(seen.height() - ink.height() * dpr) <= 2 * dpr,
-                 qPrintable(QStringLiteral("ink %1 x %2").arg(seen.width()).arg(seen.height())));
     }
 
     void inkStandsOutFromItsGround_data()
@@ -257,11 +224,9 @@ private slots:
         for (int i = 0; i < client->childCount(); ++i)
             QVERIFY(!client->child(i)->text(QAccessible::Name).isEmpty());
 
+        // The speed set from the keyboard too (test_game drags it).
         QTest::keyClick(rt::testing::windowHandle(*form), Qt::Key_End);
-        QAccessibleInterface* bar = accessible(form->HScroll1);
-        QVERIFY(bar->text(QAccessible::Name).contains(QLatin1String("1000")));
-        QCOMPARE(accessible(form->Label11)->text(QAccessible::Name),
-                 QStringLiteral("Таймер - 1000"));
+        QVERIFY(accessible(form->HScroll1)->text(QAccessible::Name).contains(u"1000"));
 
         fixture::bringTo(*form, Phase::Presenting, QStringLiteral("63"));
         const QString indicator = accessible(form->Label10)->text(QAccessible::Name);

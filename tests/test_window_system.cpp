@@ -5,9 +5,10 @@
 // checks that no click takes the focus). Whatever has the keys shows it, and
 // the speed's thumb stands out from its trough. And what the window tells an
 // X11 window manager and taskbar: a class that matches the desktop entry, its
-// title decoded as a manager decodes it, and no maximise for a window of
-// fixed size: asked for, maximised and full screen are undone. The suite runs under LANG=C, where a
-// title written in the locale's encoding would turn to mojibake.
+// title decoded as a manager decodes it, and a window of fixed size that
+// stays so: asked for, maximised and full screen are undone. The suite runs
+// under LANG=C, where a title written in the locale's encoding would turn to
+// mojibake.
 
 #include "fixture.h"
 
@@ -16,7 +17,6 @@
 
 #include <functional>
 
-#include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #undef True // Xlib's, not the runtime's
@@ -79,24 +79,6 @@ Properties read(Display* d, Window w)
         XFree(text.value);
     }
     return p;
-}
-
-QByteArrayList allowedActions(Display* d, Window w)
-{
-    Atom type = 0;
-    int format = 0;
-    unsigned long count = 0, left = 0;
-    unsigned char* data = nullptr;
-    QByteArrayList names;
-    XGetWindowProperty(d, w, XInternAtom(d, "_NET_WM_ALLOWED_ACTIONS", 0), 0, 1024, 0, XA_ATOM,
-                       &type, &format, &count, &left, &data);
-    for (unsigned long i = 0; data && i < count; ++i) {
-        char* name = XGetAtomName(d, reinterpret_cast<const Atom*>(data)[i]);
-        names << name;
-        XFree(name);
-    }
-    XFree(data);
-    return names;
 }
 
 // Asks the window manager for a state of `w`, as wmctrl -b add does.
@@ -452,21 +434,6 @@ private slots:
             withCredit(ask);
         else
             ask(rt::testing::widget(*form));
-    }
-
-    // What the window manager offers for a window of fixed size, once it
-    // manages it (WM_NORMAL_HINTS are Qt's affair).
-    void fixedSizeOffersNoMaximise()
-    {
-        SKIP_UNLESS_X11();
-        const auto allowed = [this] { return allowedActions(display, window()); };
-        if (!QTest::qWaitFor([&] { return !allowed().empty(); }, 2000))
-            QSKIP("no window manager sets _NET_WM_ALLOWED_ACTIONS");
-        const QByteArrayList actions = allowed();
-        QVERIFY(actions.contains("_NET_WM_ACTION_CLOSE"));
-        for (const char* refused : {"_NET_WM_ACTION_MAXIMIZE_HORZ", "_NET_WM_ACTION_MAXIMIZE_VERT",
-                                    "_NET_WM_ACTION_RESIZE"})
-            QVERIFY2(!actions.contains(refused), refused);
     }
 };
 
