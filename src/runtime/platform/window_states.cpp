@@ -56,9 +56,15 @@ private:
         QWindow* handle = window_->windowHandle();
         if (!(state & (Qt::WindowMaximized | Qt::WindowFullScreen)) || normal_.size.isValid())
             return;
-        normal_ = {handle->size(), handle->minimumSize(), handle->maximumSize()};
-        handle->setMinimumSize(QSize(0, 0));
+        // Its fixed size, not its size now: Qt 6.8 and 6.11 tell of the state
+        // once the window has taken the compositor's size.
+        normal_ = {handle->minimumSize(), handle->minimumSize(), handle->maximumSize()};
+        // The maximum first: Qt 6.8 and 6.11 (not 6.4) fit the window into its
+        // limits as each is set, and the old maximum would shrink it at once
+        // to its normal size while the compositor still shows it filling the
+        // screen (KWin then shows the board's area black once it is back).
         handle->setMaximumSize(QSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX));
+        handle->setMinimumSize(QSize(0, 0));
     }
 
     void fixAgain()
