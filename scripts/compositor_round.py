@@ -103,6 +103,7 @@ class Picture:
 class Compositor:
     socket = "wayland-tevalin"
     user = None
+    bus = None
     # Points of the window's decoration that show its state.
     decoration = []
 
@@ -122,6 +123,18 @@ class Compositor:
 
     def wait_for_socket(self):
         wait_for(f"{self.socket} from {self.name}", (self.runtime / self.socket).exists, 20)
+
+    def service(self, name, path, interface=None):
+        """An object of the compositor's D-Bus service once it is there, on
+        dbus-run-session's bus (with GLib's main loop, for signals)."""
+        import dbus
+        import dbus.mainloop.glib
+
+        if "DBUS_SESSION_BUS_ADDRESS" not in os.environ:
+            raise Failure(f"{self.name} is reached on D-Bus: run it under dbus-run-session")
+        self.bus = self.bus or dbus.SessionBus(mainloop=dbus.mainloop.glib.DBusGMainLoop())
+        wait_for(f"{name} on D-Bus", lambda: self.bus.name_has_owner(name), 20)
+        return dbus.Interface(self.bus.get_object(name, path, introspect=False), interface or name)
 
     def stop(self):
         """Ends every process started, with whatever each started in turn."""
@@ -199,44 +212,35 @@ class Mutter(Compositor):
 
     def start(self):
         import dbus
-        import dbus.mainloop.glib
         import gi
 
         gi.require_version("Gst", "1.0")
         from gi.repository import GLib, Gst
 
-        if "DBUS_SESSION_BUS_ADDRESS" not in os.environ:
-            raise Failure("mutter is reached on D-Bus: run it under dbus-run-session")
         # PipeWire, with its session manager to link the cast to its reader.
         self.spawn(["pipewire"], "pipewire.log")
         self.spawn(["wireplumber"], "wireplumber.log")
         self.spawn(["mutter", "--headless", "--virtual-monitor", f"{WIDTH}x{HEIGHT}", "--wayland",
                     "--no-x11", f"--wayland-display={self.socket}"], "mutter.log")
         self.wait_for_socket()
-        bus = dbus.SessionBus(mainloop=dbus.mainloop.glib.DBusGMainLoop())
-
-        def mutter(name, path, interface=""):
-            service = f"org.gnome.Mutter.{name}"
-            wait_for(f"{service} on D-Bus", lambda: bus.name_has_owner(service), 10)
-            return dbus.Interface(bus.get_object(service, path, introspect=False), service + interface)
-
-        self.remote = mutter("RemoteDesktop", mutter("RemoteDesktop", "/org/gnome/Mutter/RemoteDesktop")
-                             .CreateSession(), ".Session")
-        session = mutter("ScreenCast", "/org/gnome/Mutter/ScreenCast").CreateSession({
-            "remote-desktop-session-id": self.remote.Get("org.gnome.Mutter.RemoteDesktop.Session", "SessionId",
+        remote, cast = "org.gnome.Mutter.RemoteDesktop", "org.gnome.Mutter.ScreenCast"
+        self.remote = self.service(remote, self.service(remote, "/org/gnome/Mutter/RemoteDesktop").CreateSession(),
+                                   remote + ".Session")
+        session = self.service(cast, "/org/gnome/Mutter/ScreenCast").CreateSession({
+            "remote-desktop-session-id": self.remote.Get(remote + ".Session", "SessionId",
                                                          dbus_interface="org.freedesktop.DBus.Properties")})
         # The primary monitor (""), the pointer not drawn.
-        self.stream = str(mutter("ScreenCast", session, ".Session").RecordMonitor(
+        self.stream = str(self.service(cast, session, cast + ".Session").RecordMonitor(
             "", dbus.Dictionary({"cursor-mode": dbus.UInt32(0)}, signature="sv")))
         nodes = []
-        bus.add_signal_receiver(nodes.append, "PipeWireStreamAdded", path=self.stream)
+        self.bus.add_signal_receiver(nodes.append, "PipeWireStreamAdded", path=self.stream)
         self.remote.Start()
 
-        def cast():
+        def added():
             GLib.MainContext.default().iteration(False)  # delivers the signal
             return nodes
 
-        wait_for("screen cast from mutter", cast, 10)
+        wait_for("screen cast from mutter", added, 10)
         # The newest frame, kept by the sink; mutter casts one whenever the
         # screen changes.
         os.environ["PIPEWIRE_RUNTIME_DIR"] = str(self.runtime)
@@ -372,20 +376,13 @@ class KWin(Nested):
     name = "kwin"
 
     def start(self):
-        import dbus
-
         self.start_x()
-        if "DBUS_SESSION_BUS_ADDRESS" not in os.environ:
-            raise Failure("kwin is reached on D-Bus: run it under dbus-run-session")
         kwin = self.work / "kwin_wayland"
         shutil.copy(shutil.which("kwin_wayland"), kwin)
         self.spawn([str(kwin), "--x11-display", self.x_env["DISPLAY"], "--socket", self.socket,
                     "--width", str(WIDTH), "--height", str(HEIGHT)], "kwin.log", self.x_env)
         self.wait_for_socket()
-        self.bus = dbus.SessionBus()
-        wait_for("org.kde.KWin on D-Bus", lambda: self.bus.name_has_owner("org.kde.KWin"), 20)
-        self.scripting = dbus.Interface(self.bus.get_object("org.kde.KWin", "/Scripting", introspect=False),
-                                        "org.kde.kwin.Scripting")
+        self.scripting = self.service("org.kde.KWin", "/Scripting", "org.kde.kwin.Scripting")
         return run([str(kwin), "--version"], self.env).decode().strip()
 
     def script(self, code):
