@@ -201,11 +201,11 @@ class Nested(Compositor):
 
 
 class Mutter(Compositor):
-    """GNOME's compositor, headless on a virtual monitor (it no longer nests in
-    an X server), as GNOME's remote desktop reaches it: a remote-desktop
-    session, with a screen cast of the monitor through PipeWire (read with
-    GStreamer, the pointer left out), takes the pointer. Qt draws the title
-    bar here: its buttons are found in the picture."""
+    """GNOME's compositor, headless on a virtual monitor (mutter 50 no longer
+    nests in an X server), as GNOME's remote desktop reaches it: a
+    remote-desktop session, with a screen cast of the monitor through
+    PipeWire (read with GStreamer, the pointer left out), takes the pointer.
+    Qt draws the title bar here: its buttons are found in the picture."""
 
     name = "mutter"
     BUTTON_LEFT = 0x110  # evdev's BTN_LEFT
