@@ -5,8 +5,8 @@ would: pointer clicks through the compositor, and what the compositor shows.
 
     compositor_round.py mutter|sway|kwin PROGRAM
 
-under an X server (scripts/x-session), in which the compositor nests, and a
-D-Bus session (dbus-run-session), on which KWin is reached.
+under an X server (scripts/x-session), in which sway and KWin nest, and a
+D-Bus session (dbus-run-session), on which mutter and KWin are reached.
 
 On the compositor's own pictures it checks that the board changes after
 "Старт", that a colour shows at the fixed spot, that the squares come back,
@@ -103,6 +103,7 @@ class Picture:
 class Compositor:
     socket = "wayland-tevalin"
     user = None
+    bus = None
     # Points of the window's decoration that show its state.
     decoration = []
 
@@ -122,6 +123,18 @@ class Compositor:
 
     def wait_for_socket(self):
         wait_for(f"{self.socket} from {self.name}", (self.runtime / self.socket).exists, 20)
+
+    def service(self, name, path, interface=None):
+        """An object of the compositor's D-Bus service once it is there, on
+        dbus-run-session's bus (with GLib's main loop, for signals)."""
+        import dbus
+        import dbus.mainloop.glib
+
+        if "DBUS_SESSION_BUS_ADDRESS" not in os.environ:
+            raise Failure(f"{self.name} is reached on D-Bus: run it under dbus-run-session")
+        self.bus = self.bus or dbus.SessionBus(mainloop=dbus.mainloop.glib.DBusGMainLoop())
+        wait_for(f"{name} on D-Bus", lambda: self.bus.name_has_owner(name), 20)
+        return dbus.Interface(self.bus.get_object(name, path, introspect=False), interface or name)
 
     def stop(self):
         """Ends every process started, with whatever each started in turn."""
@@ -187,21 +200,77 @@ class Nested(Compositor):
         self.xdotool("mousedown" if pressed else "mouseup", 1)
 
 
-class Mutter(Nested):
-    """GNOME's compositor, nested. Qt draws the title bar here: its buttons
-    are found in the picture."""
+class Mutter(Compositor):
+    """GNOME's compositor, headless on a virtual monitor (mutter 50 no longer
+    nests in an X server), as GNOME's remote desktop reaches it: a
+    remote-desktop session, with a screen cast of the monitor through
+    PipeWire (read with GStreamer, the pointer left out), takes the pointer.
+    Qt draws the title bar here: its buttons are found in the picture."""
 
     name = "mutter"
+    BUTTON_LEFT = 0x110  # evdev's BTN_LEFT
 
     def start(self):
-        self.start_x()
-        self.spawn(["dbus-run-session", "--", "mutter", "--nested", "--wayland", "--no-x11",
-                    f"--wayland-display={self.socket}"], "mutter.log",
-                   {**self.x_env, "MUTTER_DEBUG_DUMMY_MODE_SPECS": f"{WIDTH}x{HEIGHT}"})
+        import dbus
+        import gi
+
+        gi.require_version("Gst", "1.0")
+        from gi.repository import GLib, Gst
+
+        # PipeWire, with its session manager to link the cast to its reader.
+        self.spawn(["pipewire"], "pipewire.log")
+        self.spawn(["wireplumber"], "wireplumber.log")
+        self.spawn(["mutter", "--headless", "--virtual-monitor", f"{WIDTH}x{HEIGHT}", "--wayland",
+                    "--no-x11", f"--wayland-display={self.socket}"], "mutter.log")
         self.wait_for_socket()
-        # The desktop, against which the window is measured, once drawn.
-        wait_for("desktop from mutter", lambda: self.shot().rgb.strip(b"\0"), 10)
+        remote, cast = "org.gnome.Mutter.RemoteDesktop", "org.gnome.Mutter.ScreenCast"
+        self.remote = self.service(remote, self.service(remote, "/org/gnome/Mutter/RemoteDesktop").CreateSession(),
+                                   remote + ".Session")
+        session = self.service(cast, "/org/gnome/Mutter/ScreenCast").CreateSession({
+            "remote-desktop-session-id": self.remote.Get(remote + ".Session", "SessionId",
+                                                         dbus_interface="org.freedesktop.DBus.Properties")})
+        # The primary monitor (""), the pointer not drawn.
+        self.stream = str(self.service(cast, session, cast + ".Session").RecordMonitor(
+            "", dbus.Dictionary({"cursor-mode": dbus.UInt32(0)}, signature="sv")))
+        nodes = []
+        self.bus.add_signal_receiver(nodes.append, "PipeWireStreamAdded", path=self.stream)
+        self.remote.Start()
+
+        def added():
+            GLib.MainContext.default().iteration(False)  # delivers the signal
+            return nodes
+
+        wait_for("screen cast from mutter", added, 10)
+        # The newest frame, kept by the sink; mutter casts one whenever the
+        # screen changes.
+        os.environ["PIPEWIRE_RUNTIME_DIR"] = str(self.runtime)
+        Gst.init(None)
+        self.pipeline = Gst.parse_launch(f"pipewiresrc path={nodes[0]} always-copy=true ! videoconvert ! "
+                                         "video/x-raw,format=RGB ! appsink name=sink sync=false drop=true max-buffers=1")
+        self.sink, self.stopped = self.pipeline.get_by_name("sink"), Gst.State.NULL
+        self.pipeline.set_state(Gst.State.PLAYING)
+        wait_for("first frame of the screen cast", lambda: self.sink.get_property("last-sample"), 10)
         return run(["mutter", "--version"], self.env).decode().split("\n")[0]
+
+    def stop(self):
+        if hasattr(self, "pipeline"):
+            self.pipeline.set_state(self.stopped)
+        super().stop()
+
+    def grab(self):
+        sample = self.sink.get_property("last-sample")
+        caps, buffer = sample.get_caps().get_structure(0), sample.get_buffer()
+        width, height = caps.get_value("width"), caps.get_value("height")
+        rgb = buffer.extract_dup(0, buffer.get_size())
+        if len(rgb) != 3 * width * height:
+            raise Failure(f"a frame of {len(rgb)} bytes for {width}x{height}")
+        return Picture(f"P6 {width} {height} 255\n".encode() + rgb)
+
+    def move(self, x, y):
+        self.remote.NotifyPointerMotionAbsolute(self.stream, float(x), float(y))
+
+    def button(self, pressed):
+        self.remote.NotifyPointerButton(self.BUTTON_LEFT, pressed)
 
     def maximise_ways(self, pic, origin):
         """Finds Qt's title-bar buttons (close rightmost, maximise next): the
@@ -235,8 +304,9 @@ class Mutter(Nested):
         self.decoration = [(x, y) for x in range(xs[0] - 2, xs[-1] + 3) for y in range(ys[0] - 2, ys[-1] + 3)]
 
         def double_click():
-            self.move(origin[0] + CELLS["bare"][0], self.buttons[0][1])
-            self.xdotool("click", "--repeat", 2, "--delay", 100, 1)
+            for _ in range(2):
+                self.click(origin[0] + CELLS["bare"][0], self.buttons[0][1])
+                time.sleep(0.1)
 
         return [("its title bar's maximise button", lambda: self.click(*self.buttons[1])),
                 ("a double click on its title", double_click)]
@@ -247,9 +317,9 @@ class Mutter(Nested):
 
 
 class Sway(Nested):
-    """wlroots' sway, nested like mutter (its X11 backend, with the pixman
-    renderer, gives its seat the X pointer), run as a user of its own (it
-    refuses root): window commands through swaymsg."""
+    """wlroots' sway, nested (its X11 backend, with the pixman renderer,
+    gives its seat the X pointer), run as a user of its own (it refuses
+    root): window commands through swaymsg."""
 
     name = "sway"
     socket = "wayland-1"
@@ -306,20 +376,13 @@ class KWin(Nested):
     name = "kwin"
 
     def start(self):
-        import dbus
-
         self.start_x()
-        if "DBUS_SESSION_BUS_ADDRESS" not in os.environ:
-            raise Failure("kwin is reached on D-Bus: run it under dbus-run-session")
         kwin = self.work / "kwin_wayland"
         shutil.copy(shutil.which("kwin_wayland"), kwin)
         self.spawn([str(kwin), "--x11-display", self.x_env["DISPLAY"], "--socket", self.socket,
                     "--width", str(WIDTH), "--height", str(HEIGHT)], "kwin.log", self.x_env)
         self.wait_for_socket()
-        self.bus = dbus.SessionBus()
-        wait_for("org.kde.KWin on D-Bus", lambda: self.bus.name_has_owner("org.kde.KWin"), 20)
-        self.scripting = dbus.Interface(self.bus.get_object("org.kde.KWin", "/Scripting", introspect=False),
-                                        "org.kde.kwin.Scripting")
+        self.scripting = self.service("org.kde.KWin", "/Scripting", "org.kde.kwin.Scripting")
         return run([str(kwin), "--version"], self.env).decode().strip()
 
     def script(self, code):

@@ -30,7 +30,7 @@ public:
     bool eventFilter(QObject* /*watched*/, QEvent* e) override
     {
         if (e->type() == QEvent::Resize && normal_.size.isValid())
-            fixAgain();
+            fixAgain(false);
         if (e->type() == QEvent::Show && window_->windowHandle() && !watching_) {
             watching_ = true;
             // A decoration asks the QWindow, and the widget never hears of it;
@@ -49,25 +49,39 @@ private:
     // Once asked for, a maximised or full-screen state comes back configured
     // by the compositor, and a client that then commits another size breaks
     // the protocol (weston ends it). The window takes that size for a moment;
-    // restore() asks for the normal state, and once the window has its
-    // normal size again it is fixed again.
+    // restore() asks for the normal state, and once the window is in it
+    // again it is fixed again.
     void comply(Qt::WindowState state)
     {
         QWindow* handle = window_->windowHandle();
         if (!(state & (Qt::WindowMaximized | Qt::WindowFullScreen)) || normal_.size.isValid())
             return;
-        normal_ = {handle->size(), handle->minimumSize(), handle->maximumSize()};
-        handle->setMinimumSize(QSize(0, 0));
+        // Its fixed size, not its size now: Qt 6.8 and 6.11 tell of the state
+        // once the window has taken the compositor's size.
+        normal_ = {handle->minimumSize(), handle->minimumSize(), handle->maximumSize()};
+        // The maximum first: Qt 6.8 and 6.11 (not 6.4) fit the window into its
+        // limits as each is set, and the old maximum would shrink it at once
+        // to its normal size while the compositor still shows it filling the
+        // screen (KWin then shows the board's area black once it is back).
         handle->setMaximumSize(QSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX));
+        handle->setMinimumSize(QSize(0, 0));
     }
 
-    void fixAgain()
+    // Fixed again once the compositor has configured the normal state:
+    // at once where it gives back the normal size, or once settled where
+    // it hints another (KWin 6.7 may hint the size without Qt's title bar),
+    // since a window in the normal state picks its own size. Not before: a
+    // window fixed again while Qt 6.11 is still taking in a configure sends
+    // an invalid window geometry (-1x-1), for which KWin 6.7 ends it.
+    void fixAgain(bool settled)
     {
         QWindow* handle = window_->windowHandle();
-        if (handle->size() != normal_.size || (handle->windowStates() & refused_))
+        if (!normal_.size.isValid() || (handle->windowStates() & refused_) ||
+            (!settled && handle->size() != normal_.size))
             return;
         handle->setMinimumSize(normal_.minimum);
         handle->setMaximumSize(normal_.maximum);
+        handle->resize(normal_.size);
         normal_ = {};
     }
 
@@ -87,7 +101,7 @@ private:
         // A compositor that never configured the state asked for never
         // resizes: the window is fixed again all the same.
         if (normal_.size.isValid())
-            QTimer::singleShot(Settle, this, &NormalState::fixAgain);
+            QTimer::singleShot(Settle, this, [this] { fixAgain(true); });
     }
 
     enum : int
