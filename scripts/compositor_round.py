@@ -187,21 +187,91 @@ class Nested(Compositor):
         self.xdotool("mousedown" if pressed else "mouseup", 1)
 
 
-class Mutter(Nested):
-    """GNOME's compositor, nested. Qt draws the title bar here: its buttons
-    are found in the picture."""
+class Mutter(Compositor):
+    """GNOME's compositor, headless on a virtual monitor (it no longer nests in
+    an X server), as GNOME's remote desktop reaches it: a remote-desktop
+    session, with a screen cast of the monitor through PipeWire (read with
+    GStreamer, the pointer left out), takes the pointer. Qt draws the title
+    bar here: its buttons are found in the picture."""
 
     name = "mutter"
+    BUTTON_LEFT = 0x110  # evdev's BTN_LEFT
 
     def start(self):
-        self.start_x()
-        self.spawn(["dbus-run-session", "--", "mutter", "--nested", "--wayland", "--no-x11",
-                    f"--wayland-display={self.socket}"], "mutter.log",
-                   {**self.x_env, "MUTTER_DEBUG_DUMMY_MODE_SPECS": f"{WIDTH}x{HEIGHT}"})
+        import dbus
+        import dbus.mainloop.glib
+        import gi
+
+        gi.require_version("Gst", "1.0")
+        from gi.repository import GLib, Gst
+
+        if "DBUS_SESSION_BUS_ADDRESS" not in os.environ:
+            raise Failure("mutter is reached on D-Bus: run it under dbus-run-session")
+        # PipeWire, with its session manager to link the cast to its reader.
+        self.spawn(["pipewire"], "pipewire.log")
+        self.spawn(["wireplumber"], "wireplumber.log")
+        self.spawn(["mutter", "--headless", "--virtual-monitor", f"{WIDTH}x{HEIGHT}", "--wayland",
+                    "--no-x11", f"--wayland-display={self.socket}"], "mutter.log")
         self.wait_for_socket()
-        # The desktop, against which the window is measured, once drawn.
-        wait_for("desktop from mutter", lambda: self.shot().rgb.strip(b"\0"), 10)
+        bus = dbus.SessionBus(mainloop=dbus.mainloop.glib.DBusGMainLoop())
+
+        def interface(name, path):
+            return dbus.Interface(bus.get_object(f"org.gnome.Mutter.{name}", path, introspect=False),
+                                  f"org.gnome.Mutter.{name}")
+
+        for name in ("RemoteDesktop", "ScreenCast"):
+            wait_for(f"org.gnome.Mutter.{name} on D-Bus", lambda: bus.name_has_owner(f"org.gnome.Mutter.{name}"), 10)
+        path = interface("RemoteDesktop", "/org/gnome/Mutter/RemoteDesktop").CreateSession()
+        self.remote = dbus.Interface(bus.get_object("org.gnome.Mutter.RemoteDesktop", path, introspect=False),
+                                     "org.gnome.Mutter.RemoteDesktop.Session")
+        session = interface("ScreenCast", "/org/gnome/Mutter/ScreenCast").CreateSession(
+            {"remote-desktop-session-id": self.remote.Get("org.gnome.Mutter.RemoteDesktop.Session", "SessionId",
+                                                          dbus_interface="org.freedesktop.DBus.Properties")})
+        # The primary monitor (""), the pointer not drawn.
+        self.stream = dbus.Interface(bus.get_object("org.gnome.Mutter.ScreenCast", session, introspect=False),
+                                     "org.gnome.Mutter.ScreenCast.Session").RecordMonitor(
+                                         "", dbus.Dictionary({"cursor-mode": dbus.UInt32(0)}, signature="sv"))
+        nodes = []
+        bus.add_signal_receiver(nodes.append, "PipeWireStreamAdded", "org.gnome.Mutter.ScreenCast.Stream",
+                                path=self.stream)
+        self.remote.Start()
+
+        def cast():
+            GLib.MainContext.default().iteration(False)
+            return nodes
+
+        wait_for("screen cast from mutter", cast, 10)
+        # The newest frame, kept by the sink; mutter casts a frame whenever
+        # the screen changes.
+        os.environ["PIPEWIRE_RUNTIME_DIR"] = str(self.runtime)
+        Gst.init(None)
+        self.pipeline = Gst.parse_launch(f"pipewiresrc path={nodes[0]} always-copy=true ! videoconvert ! "
+                                         "video/x-raw,format=RGB ! appsink name=sink sync=false drop=true max-buffers=1")
+        self.sink = self.pipeline.get_by_name("sink")
+        self.pipeline.set_state(Gst.State.PLAYING)
+        self.Gst = Gst
+        wait_for("first frame of the screen cast", lambda: self.sink.get_property("last-sample"), 10)
         return run(["mutter", "--version"], self.env).decode().split("\n")[0]
+
+    def stop(self):
+        if hasattr(self, "pipeline"):
+            self.pipeline.set_state(self.Gst.State.NULL)
+        super().stop()
+
+    def grab(self):
+        sample = self.sink.get_property("last-sample")
+        caps, buffer = sample.get_caps().get_structure(0), sample.get_buffer()
+        width, height = caps.get_value("width"), caps.get_value("height")
+        rgb = buffer.extract_dup(0, buffer.get_size())
+        if len(rgb) != 3 * width * height:
+            raise Failure(f"a frame of {len(rgb)} bytes for {width}x{height}")
+        return Picture(f"P6 {width} {height} 255\n".encode() + rgb)
+
+    def move(self, x, y):
+        self.remote.NotifyPointerMotionAbsolute(str(self.stream), float(x), float(y))
+
+    def button(self, pressed):
+        self.remote.NotifyPointerButton(self.BUTTON_LEFT, pressed)
 
     def maximise_ways(self, pic, origin):
         """Finds Qt's title-bar buttons (close rightmost, maximise next): the
@@ -235,8 +305,9 @@ class Mutter(Nested):
         self.decoration = [(x, y) for x in range(xs[0] - 2, xs[-1] + 3) for y in range(ys[0] - 2, ys[-1] + 3)]
 
         def double_click():
-            self.move(origin[0] + CELLS["bare"][0], self.buttons[0][1])
-            self.xdotool("click", "--repeat", 2, "--delay", 100, 1)
+            for _ in range(2):
+                self.click(origin[0] + CELLS["bare"][0], self.buttons[0][1])
+                time.sleep(0.1)
 
         return [("its title bar's maximise button", lambda: self.click(*self.buttons[1])),
                 ("a double click on its title", double_click)]
