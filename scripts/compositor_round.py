@@ -5,8 +5,8 @@ would: pointer clicks through the compositor, and what the compositor shows.
 
     compositor_round.py mutter|sway|kwin PROGRAM
 
-under an X server (scripts/x-session), in which the compositor nests, and a
-D-Bus session (dbus-run-session), on which KWin is reached.
+under an X server (scripts/x-session), in which sway and KWin nest, and a
+D-Bus session (dbus-run-session), on which mutter and KWin are reached.
 
 On the compositor's own pictures it checks that the board changes after
 "Старт", that a colour shows at the fixed spot, that the squares come back,
@@ -215,47 +215,42 @@ class Mutter(Compositor):
         self.wait_for_socket()
         bus = dbus.SessionBus(mainloop=dbus.mainloop.glib.DBusGMainLoop())
 
-        def interface(name, path):
-            return dbus.Interface(bus.get_object(f"org.gnome.Mutter.{name}", path, introspect=False),
-                                  f"org.gnome.Mutter.{name}")
+        def mutter(name, path, interface=""):
+            service = f"org.gnome.Mutter.{name}"
+            wait_for(f"{service} on D-Bus", lambda: bus.name_has_owner(service), 10)
+            return dbus.Interface(bus.get_object(service, path, introspect=False), service + interface)
 
-        for name in ("RemoteDesktop", "ScreenCast"):
-            wait_for(f"org.gnome.Mutter.{name} on D-Bus", lambda: bus.name_has_owner(f"org.gnome.Mutter.{name}"), 10)
-        path = interface("RemoteDesktop", "/org/gnome/Mutter/RemoteDesktop").CreateSession()
-        self.remote = dbus.Interface(bus.get_object("org.gnome.Mutter.RemoteDesktop", path, introspect=False),
-                                     "org.gnome.Mutter.RemoteDesktop.Session")
-        session = interface("ScreenCast", "/org/gnome/Mutter/ScreenCast").CreateSession(
-            {"remote-desktop-session-id": self.remote.Get("org.gnome.Mutter.RemoteDesktop.Session", "SessionId",
-                                                          dbus_interface="org.freedesktop.DBus.Properties")})
+        self.remote = mutter("RemoteDesktop", mutter("RemoteDesktop", "/org/gnome/Mutter/RemoteDesktop")
+                             .CreateSession(), ".Session")
+        session = mutter("ScreenCast", "/org/gnome/Mutter/ScreenCast").CreateSession({
+            "remote-desktop-session-id": self.remote.Get("org.gnome.Mutter.RemoteDesktop.Session", "SessionId",
+                                                         dbus_interface="org.freedesktop.DBus.Properties")})
         # The primary monitor (""), the pointer not drawn.
-        self.stream = dbus.Interface(bus.get_object("org.gnome.Mutter.ScreenCast", session, introspect=False),
-                                     "org.gnome.Mutter.ScreenCast.Session").RecordMonitor(
-                                         "", dbus.Dictionary({"cursor-mode": dbus.UInt32(0)}, signature="sv"))
+        self.stream = str(mutter("ScreenCast", session, ".Session").RecordMonitor(
+            "", dbus.Dictionary({"cursor-mode": dbus.UInt32(0)}, signature="sv")))
         nodes = []
-        bus.add_signal_receiver(nodes.append, "PipeWireStreamAdded", "org.gnome.Mutter.ScreenCast.Stream",
-                                path=self.stream)
+        bus.add_signal_receiver(nodes.append, "PipeWireStreamAdded", path=self.stream)
         self.remote.Start()
 
         def cast():
-            GLib.MainContext.default().iteration(False)
+            GLib.MainContext.default().iteration(False)  # delivers the signal
             return nodes
 
         wait_for("screen cast from mutter", cast, 10)
-        # The newest frame, kept by the sink; mutter casts a frame whenever
-        # the screen changes.
+        # The newest frame, kept by the sink; mutter casts one whenever the
+        # screen changes.
         os.environ["PIPEWIRE_RUNTIME_DIR"] = str(self.runtime)
         Gst.init(None)
         self.pipeline = Gst.parse_launch(f"pipewiresrc path={nodes[0]} always-copy=true ! videoconvert ! "
                                          "video/x-raw,format=RGB ! appsink name=sink sync=false drop=true max-buffers=1")
-        self.sink = self.pipeline.get_by_name("sink")
+        self.sink, self.stopped = self.pipeline.get_by_name("sink"), Gst.State.NULL
         self.pipeline.set_state(Gst.State.PLAYING)
-        self.Gst = Gst
         wait_for("first frame of the screen cast", lambda: self.sink.get_property("last-sample"), 10)
         return run(["mutter", "--version"], self.env).decode().split("\n")[0]
 
     def stop(self):
         if hasattr(self, "pipeline"):
-            self.pipeline.set_state(self.Gst.State.NULL)
+            self.pipeline.set_state(self.stopped)
         super().stop()
 
     def grab(self):
@@ -268,7 +263,7 @@ class Mutter(Compositor):
         return Picture(f"P6 {width} {height} 255\n".encode() + rgb)
 
     def move(self, x, y):
-        self.remote.NotifyPointerMotionAbsolute(str(self.stream), float(x), float(y))
+        self.remote.NotifyPointerMotionAbsolute(self.stream, float(x), float(y))
 
     def button(self, pressed):
         self.remote.NotifyPointerButton(self.BUTTON_LEFT, pressed)
@@ -318,9 +313,9 @@ class Mutter(Compositor):
 
 
 class Sway(Nested):
-    """wlroots' sway, nested like mutter (its X11 backend, with the pixman
-    renderer, gives its seat the X pointer), run as a user of its own (it
-    refuses root): window commands through swaymsg."""
+    """wlroots' sway, nested (its X11 backend, with the pixman renderer,
+    gives its seat the X pointer), run as a user of its own (it refuses
+    root): window commands through swaymsg."""
 
     name = "sway"
     socket = "wayland-1"
