@@ -9,6 +9,7 @@
 #include <QAccessible>
 #include <QDBusConnection>
 #include <QDBusMessage>
+#include <QRegularExpression>
 
 using fixture::Phase;
 
@@ -77,6 +78,16 @@ private slots:
         rt::testing::setAccessibilityProbe({});
         form.reset();
         QCOMPARE(fixture::drawsLeftOver(), std::size_t(0));
+    }
+
+    // Orca 51 keeps its settings for an application under the application's
+    // name, all but a-z, 0-9 and - dropped, and ignores one whose name leaves
+    // nothing: a Cyrillic name silenced the game.
+    void theApplicationHasANameScreenReadersKeep()
+    {
+        const QString name = QAccessible::queryAccessibleInterface(qApp)->text(QAccessible::Name);
+        QVERIFY2(QRegularExpression(QStringLiteral("^[a-z0-9-]+$")).match(name).hasMatch(),
+                 qPrintable(name));
     }
 
     // Announced as buttons that press, with their key, though Tab passes

@@ -39,11 +39,12 @@ Application::Application(int& argc, char** argv, const ApplicationDescription& p
     app_ = std::make_unique<GuardedApplication>(argc, argv);
     platform::started();
 
-    QApplication::setApplicationName(detail::toQString(program.productName));
+    QApplication::setApplicationName(QString::fromLatin1(program.name));
     // No display name: Qt would append it to every window title on X11.
+    detail::titleErrorBoxes(program.productName);
     QApplication::setApplicationVersion(QString::fromLatin1(program.version));
     QGuiApplication::setDesktopFileName(QString::fromLatin1(program.desktopFileName));
-    platform::watchWindowsOnX11(program.windowClass);
+    platform::watchWindowsOnX11(program.name);
     if (program.icon)
         QApplication::setWindowIcon(QIcon(QPixmap(program.icon)));
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));

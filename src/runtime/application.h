@@ -15,15 +15,19 @@ class Form;
 // The program as the desktop knows it.
 struct ApplicationDescription
 {
+    // The name players know it by: the error box's title.
     std::u16string_view productName;
     std::string_view version;
     // 48 x 48 picture in XPM form, every window's icon.
     const char* const* icon = nullptr;
     // The desktop entry's id, which Wayland compositors match the window to.
     std::string_view desktopFileName;
-    // The X11 window class, which launchers match to the desktop entry's
-    // StartupWMClass.
-    std::string_view windowClass;
+    // Its name as a command, in lower-case ASCII: the application's name that
+    // assistive technology sees (Orca 51 keeps its settings for an
+    // application under that name with all but a-z, 0-9 and - dropped, and
+    // ignores an application whose name leaves nothing), and the X11 window
+    // class, which launchers match to the desktop entry's StartupWMClass.
+    std::string_view name;
 };
 
 class Application

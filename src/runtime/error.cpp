@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "error.h"
 
+#include "convert.h"
 #include "seams.h"
 
 #include <QApplication>
@@ -50,6 +51,7 @@ namespace rt::detail {
 namespace {
 
 bool ending = false;
+QString boxTitle;
 
 [[noreturn]] void endWith(const RuntimeError& e)
 {
@@ -62,9 +64,14 @@ bool ending = false;
 
 } // namespace
 
+void titleErrorBoxes(std::u16string_view title)
+{
+    boxTitle = toQString(title);
+}
+
 void showError(const RuntimeError& e)
 {
-    QMessageBox box(QMessageBox::Critical, QApplication::applicationName(),
+    QMessageBox box(QMessageBox::Critical, boxTitle,
                     QStringLiteral("Run-time error '%1':\n\n%2")
                         .arg(e.number)
                         .arg(QString::fromStdString(e.description)),

@@ -7,6 +7,7 @@
 
 #include <functional>
 #include <string>
+#include <string_view>
 
 namespace rt {
 
@@ -43,6 +44,8 @@ struct RuntimeError
 
 namespace rt::detail {
 
+// The error box's title, the name players know the program by.
+void titleErrorBoxes(std::u16string_view title);
 // Runs a handler inside the trap.
 void trap(const std::function<void()>& handler);
 // The same trap around the delivery of one toolkit event.

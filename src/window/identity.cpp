@@ -10,7 +10,7 @@ const rt::ApplicationDescription tevalin{
     .version = "1.00",
     .icon = icon48,
     .desktopFileName = "io.github.kelvaro.Tevalin",
-    .windowClass = "tevalin",
+    .name = "tevalin",
 };
 
 } // namespace

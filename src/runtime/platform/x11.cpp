@@ -20,12 +20,12 @@ namespace rt::platform {
 
 namespace {
 
-// Qt takes a window's class from the application name, which is Cyrillic here,
-// and writes it as Latin-1; taskbars that group a window with its desktop
-// entry by class would see mojibake. Qt also writes WM_NAME in the locale's
-// encoding, which under LANG=C is mojibake too. Window managers read both
-// when the window maps, so they are written before, and the title again
-// whenever it changes.
+// Taskbars group a window with its desktop entry by its class, which Qt
+// takes from the application name and writes as Latin-1: it is written here
+// from the name the entry's StartupWMClass holds. Qt also writes WM_NAME in
+// the locale's encoding, which under LANG=C makes the Cyrillic title
+// mojibake. Window managers read both when the window maps, so they are
+// written before, and the title again whenever it changes.
 class WindowNames : public QObject
 {
 public:
