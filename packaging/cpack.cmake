@@ -22,11 +22,12 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 
 # Libraries from dpkg-shlibdeps (Qt's xcb and offscreen platforms come with
-# libqt6gui6); besides them, the face every caption is laid out for. On a
+# libqt6gui6); besides them, the face every caption is laid out for, Tahoma,
+# or where a release has no Wine the narrow face that stands in for it. On a
 # Wayland desktop Qt's wayland platform lets the game run natively instead of
 # through Xwayland.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-wine")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-wine | fonts-dejavu-extra")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland")
 
 # The program goes stripped; its debug information goes to

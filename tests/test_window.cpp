@@ -5,7 +5,10 @@
 
 #include "fixture.h"
 
+#include <QAbstractButton>
 #include <QAccessible>
+#include <QFontInfo>
+#include <QLabel>
 #include <QMap>
 #include <QPainter>
 #include <QScreen>
@@ -28,13 +31,20 @@ QImage grab(const Form1& form)
     return fixture::clientArea(form)->grab().toImage().convertToFormat(QImage::Format_RGB32);
 }
 
+// An area in client pixels, in the image's own pixels, whole ones at a
+// fractional scale.
+QRect onImage(const QImage& image, const QRect& client)
+{
+    const qreal ratio = image.devicePixelRatio();
+    return QRectF(QPointF(client.topLeft()) * ratio, QSizeF(client.size()) * ratio).toAlignedRect();
+}
+
 // The bounding box, in the image's own pixels, of the pixels inside `client`
 // (an area in client pixels) that stand out from `ground`; at a threshold of
 // 0, of every pixel not exactly the ground's colour.
 QRect inkBox(const QImage& image, const QRect& client, QColor ground, int threshold = InkThreshold)
 {
-    const int dpr = int(image.devicePixelRatio());
-    const QRect area(client.topLeft() * dpr, client.size() * dpr);
+    const QRect area = onImage(image, client);
     QRect box;
     for (int y = area.top(); y <= area.bottom(); ++y)
         for (int x = area.left(); x <= area.right(); ++x) {
@@ -169,6 +179,87 @@ private slots:
             most = std::max(most, fixture::contrast(*it, ground));
         QVERIFY2(most >= least,
                  qPrintable(QStringLiteral("%1:1 on %2").arg(most).arg(QColor(ground).name())));
+    }
+
+    void captionsFitTheirControls_data()
+    {
+        QTest::addColumn<int>("control");
+        QTest::addColumn<QString>("caption"); // the widest it shows
+        QTest::addColumn<double>("points");   // as described
+        QTest::addColumn<QRect>("place");     // as described, in client pixels
+        QTest::newRow("fixed") << 0 << QStringLiteral("Фиксированно") << 18.0
+                               << QRect(16, 16, 193, 33);
+        QTest::newRow("random") << 1 << QStringLiteral("Случайно") << 18.0
+                                << QRect(16, 56, 193, 33);
+        QTest::newRow("speed") << 2 << QStringLiteral("Таймер - 1000") << 18.0
+                               << QRect(808, 16, 193, 33);
+        QTest::newRow("start") << 3 << QStringLiteral("Старт") << 21.75 << QRect(464, 304, 93, 93);
+        QTest::newRow("right") << 4 << QStringLiteral("Правильно") << 27.75
+                               << QRect(376, 328, 272, 53);
+        QTest::newRow("wrong") << 4 << QStringLiteral("Ошибка") << 27.75
+                               << QRect(376, 328, 272, 53);
+    }
+    // Each caption, at its widest, lies inside its control where the
+    // description puts it, clear of its sides and bottom (of the Start
+    // button's face band), in the face it asked for: Tahoma, or where Tahoma is missing a
+    // narrow face at most a tenth smaller, so that the captions keep their
+    // size. CTest runs it at 1.25, 1.5 and 1.75 too.
+    void captionsFitTheirControls()
+    {
+        QFETCH(int, control);
+        QFETCH(QString, caption);
+        QFETCH(double, points);
+        QFETCH(QRect, place);
+        const rt::Control* const controls[] = {&form->Option1, &form->Option2, &form->Label11,
+                                               &form->Command1, &form->Label9};
+        QWidget* w = rt::testing::widget(*controls[control]);
+        if (control == 2)
+            QTest::keyClick(rt::testing::windowHandle(*form), Qt::Key_End);
+        if (control == 4) {
+            fixture::bringTo(*form, Phase::Presenting, QStringLiteral("63"));
+            fixture::presentAll(*form);
+            fixture::answer(*form, caption == QStringLiteral("Правильно") ? QStringLiteral("63")
+                                                                          : QStringLiteral("61"));
+        }
+        const auto* label = qobject_cast<QLabel*>(w);
+        QCOMPARE(label ? label->text() : qobject_cast<QAbstractButton*>(w)->text(), caption);
+        QCOMPARE(w->geometry(), place);
+
+        const QFont font = w->font();
+        QCOMPARE(QFontInfo(font).family(), font.family());
+        // Where the run hides it (scripts/test-xcb --without-tahoma), it is hidden.
+        if (qEnvironmentVariableIsSet("TEVALIN_EXPECT_NO_TAHOMA"))
+            QVERIFY(font.family() != QLatin1String("Tahoma"));
+        const int described = qRound(points * 96 / 72);
+        QVERIFY2(font.family() == QLatin1String("Tahoma")
+                     ? font.pixelSize() == described
+                     : font.pixelSize() <= described && font.pixelSize() * 10 >= described * 9,
+                 qPrintable(QStringLiteral("%1 at %2 px, described at %3 px")
+                                .arg(font.family())
+                                .arg(font.pixelSize())
+                                .arg(described)));
+
+        QRect area = control == 3 ? place - QMargins(2, 2, 2, 2) : place; // inside the border
+        if (control < 2) { // the caption, not the option's circle
+            QStyleOptionButton opt;
+            opt.initFrom(w);
+            area.setLeft(
+                place.left() +
+                w->style()->subElementRect(QStyle::SE_RadioButtonContents, &opt, w).left());
+        }
+        const QImage shot = grab(*form);
+        const QRect ink = inkBox(shot, area, control == 3 ? QColor(StartFace) : QColor(Qt::white));
+        // Labels set their text from the top, as the description's runtime did,
+        // and the speed's from the right: clear on the sides it would overflow.
+        QMargins clear(2, 0, 2, 2);
+        if (control == 2)
+            clear.setRight(0);
+        if (control == 3)
+            clear = QMargins(8, 20, 8, 20);
+        const QRect room = onImage(shot, place - clear);
+        QString seen;
+        QDebug(&seen) << font.family() << font.pixelSize() << "px: ink" << ink << "in" << room;
+        QVERIFY2(room.contains(ink), qPrintable(seen));
     }
 
     // At any scale, fractional ones too, the squares as painted are square and

@@ -7,11 +7,13 @@
 #include <QColor>
 #include <QFile>
 #include <QFontDatabase>
+#include <QFontMetricsF>
 #include <QPaintDevice>
 #include <QPainter>
 #include <QPalette>
 #include <QWidget>
 
+#include <algorithm>
 #include <cmath>
 #include <initializer_list>
 #include <map>
@@ -95,9 +97,22 @@ QRectF onDevicePixels(const QPainter& p, const QRect& area)
 
 namespace {
 
-// Narrow faces first: the captions are laid out for Tahoma's widths.
-constexpr const char* Substitutes[] = {"DejaVu Sans Condensed", "Liberation Sans Narrow",
-                                       "Noto Sans", "DejaVu Sans"};
+// The window is laid out for Tahoma's widths. Where it is missing, a narrow
+// face stands in: DejaVu Sans Condensed (fonts-dejavu-extra, on every Debian
+// release), Liberation Sans Narrow, or as a last resort the system's face.
+constexpr const char* LaidOutFor = "Tahoma";
+constexpr const char* Substitutes[] = {"DejaVu Sans Condensed", "Liberation Sans Narrow"};
+// How wide Tahoma sets the letters and digits the captions are made of: the
+// alphabet and the digits measure 46.21 ems in Wine's tahoma.ttf.
+constexpr char16_t Sample[] =
+    u"АБВГДЕЁЖЗИЙКЛМНОПРСТУФХЦЧШЩЪЫЬЭЮЯабвгдеёжзийклмнопрстуфхцчшщъыьэюя0123456789";
+constexpr double TahomaSampleEms = 46.21;
+
+struct Face
+{
+    QString family;
+    double scale = 1; // of the described size, so that its text is no wider than Tahoma's
+};
 
 QString findFamily(const QString& face, bool cyrillic)
 {
@@ -114,6 +129,21 @@ QString findFamily(const QString& face, bool cyrillic)
     return QFontDatabase::systemFont(QFontDatabase::GeneralFont).family();
 }
 
+Face findFace(const FontDescription& d)
+{
+    const QString asked = QString::fromUtf8(d.face);
+    Face face{findFamily(asked, d.cyrillic)};
+    if (face.family != asked && asked == QLatin1String(LaidOutFor)) {
+        // Large and unhinted: the widths of the design, not of one pixel grid.
+        QFont f(face.family);
+        f.setPixelSize(2048);
+        f.setHintingPreference(QFont::PreferNoHinting);
+        const double ems = QFontMetricsF(f).horizontalAdvance(QString::fromUtf16(Sample)) / 2048;
+        face.scale = std::min(1.0, TahomaSampleEms / ems);
+    }
+    return face;
+}
+
 } // namespace
 
 void loadFonts()
@@ -127,12 +157,14 @@ QFont fontFor(const FontDescription& d)
 {
     // Each look-up asks fontconfig to match the face anew, and every captioned
     // control asks for the same one or two faces: ask once.
-    static std::map<std::pair<std::string, bool>, QString> resolved;
+    static std::map<std::pair<std::string, bool>, Face> resolved;
     auto [found, added] = resolved.try_emplace({std::string(d.face), d.cyrillic});
     if (added)
-        found->second = findFamily(QString::fromUtf8(d.face), d.cyrillic);
-    QFont f(found->second);
-    f.setPixelSize(static_cast<int>(std::lround(d.points * 96.0 / 72.0)));
+        found->second = findFace(d);
+    const Face& face = found->second;
+    QFont f(face.family);
+    // A substitute's size is rounded down: its captions must fit where Tahoma's do.
+    f.setPixelSize(static_cast<int>(std::floor(d.points * 96.0 / 72.0 * face.scale + 1e-6)));
     f.setStyleStrategy(QFont::PreferAntialias);
     return f;
 }

@@ -49,8 +49,9 @@ QRectF onDevicePixels(const QPainter& p, const QRect& area);
 // Makes the bundled faces known; fontconfig does not list Wine's font folder.
 void loadFonts();
 // The description's face at the pixel size its points have at 96 dpi, so the
-// text keeps its place whatever the display's dpi. A face that is not
-// installed is replaced by a narrow one with Cyrillic glyphs.
+// text keeps its place whatever the display's dpi. Where Tahoma, which the
+// window is laid out for, is not installed, a narrow face with Cyrillic glyphs
+// stands in, a size smaller where its text runs wider than Tahoma's.
 QFont fontFor(const FontDescription& d);
 
 } // namespace rt::detail
