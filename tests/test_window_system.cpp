@@ -251,35 +251,57 @@ private slots:
     }
 
     // The credit, opened from the keyboard (Alt, then Return on the menu) or
-    // with the mouse, gives the focus back to the control that had it.
+    // with the mouse, gives the focus back to the control that had it; or,
+    // where a round started by Space ended beneath the box, to Start, where
+    // the round's end put it.
     void theFocusComesBackAfterTheCredit_data()
     {
         QTest::addColumn<int>("tabs");
         QTest::addColumn<bool>("keyboard");
-        QTest::newRow("the speed, keyboard") << 0 << true;
-        QTest::newRow("Старт, keyboard") << 1 << true;
-        QTest::newRow("Фиксированно, keyboard") << 2 << true;
-        QTest::newRow("Старт, mouse") << 1 << false;
+        QTest::addColumn<bool>("verdictEnds"); // under the box
+        QTest::newRow("the speed, keyboard") << 0 << true << false;
+        QTest::newRow("Старт, keyboard") << 1 << true << false;
+        QTest::newRow("Фиксированно, keyboard") << 2 << true << false;
+        QTest::newRow("Старт, mouse") << 1 << false << false;
+        QTest::newRow("the verdict ends, keyboard") << 1 << true << true;
+        QTest::newRow("the verdict ends, mouse") << 1 << false << true;
     }
     void theFocusComesBackAfterTheCredit()
     {
         QFETCH(int, tabs);
         QFETCH(bool, keyboard);
+        QFETCH(bool, verdictEnds);
         for (int i = 0; i < tabs; ++i)
             press(*form, Qt::Key_Tab);
         QWidget* before = focusOf(*form);
+        if (verdictEnds) {
+            press(*form, Qt::Key_Space);
+            fixture::presentAll(*form);
+            fixture::answer(*form, fixture::text(form->ShownSeq));
+        }
         bool closed = false;
-        const fixture::BoxCloser closer([&closed](QWidget*) { closed = true; });
+        const fixture::BoxCloser closer([&](QWidget*) {
+            if (verdictEnds)
+                rt::testing::fireTick(form->Timer2);
+            closed = true;
+        });
         if (keyboard) {
             press(*form, Qt::Key_Alt);
             press(*form, Qt::Key_Return);
         } else
             fixture::clickCredit(*form);
         QTRY_VERIFY(closed);
+        QCOMPARE(fixture::phaseOf(*form), fixture::Phase::Idle);
         QTRY_COMPARE(focusOf(*form), before);
         // Offscreen, nothing gives the window back its activation.
         if (QGuiApplication::platformName() != QLatin1String("offscreen"))
             QTRY_VERIFY(before->hasFocus());
+        if (verdictEnds) {
+            // Space starts the next round, with no Tab first.
+            press(*form, Qt::Key_Space);
+            QCOMPARE(fixture::phaseOf(*form), fixture::Phase::Presenting);
+            return;
+        }
         // And the keys act there again, with no Tab first.
         press(*form, Qt::Key_Tab);
         QVERIFY(focusOf(*form) != before);

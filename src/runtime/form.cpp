@@ -129,18 +129,17 @@ FormObject::FormObject(const FormDescription& d)
         auto& item =
             *controls.emplace_back(std::make_unique<ControlObject>(*this, m.name, Kind::Menu));
         window->menuBar()->addAction(toQString(m.caption), window.get(), [this, &item] {
-            // The menu bar keeps the keyboard's focus once the command's box
-            // has closed: the control that had it takes it back.
-            QWidget* before = lastFocus;
             item.raise(Event::Click);
-            if (before && before->isVisibleTo(window.get()))
-                before->setFocus(Qt::OtherFocusReason);
+            // The menu bar keeps the keyboard's focus once the command's box
+            // has closed: the focus goes where the window last put it, which
+            // the round under the box may have changed.
+            moveFocus(focus && focus->isVisibleTo(window.get()) ? focus : nullptr);
         });
     }
     QObject::connect(qApp, &QApplication::focusChanged, window.get(),
                      [this](QWidget*, QWidget* now) {
                          if (now && now->window() == window.get() && now != window->menuBar())
-                             lastFocus = now;
+                             focus = now;
                      });
 
     std::vector<std::pair<int, QWidget*>> byTabIndex;
@@ -199,10 +198,18 @@ ControlObject* FormObject::find(std::string_view name)
 }
 
 // The window's own focus, which keys go to and which it keeps while another
-// window (the credit box) is active.
+// window (the credit box) is active or the menu bar has the keys.
+void FormObject::moveFocus(QWidget* to)
+{
+    focus = to;
+    if (to)
+        to->setFocus(Qt::OtherFocusReason);
+    else if (QWidget* had = window->focusWidget())
+        had->clearFocus();
+}
+
 void FormObject::passFocusOn(QWidget* hiding)
 {
-    QWidget* focus = window->focusWidget();
     if (!focus || (focus != hiding && !hiding->isAncestorOf(focus)))
         return;
     // A stand-in that hides in turn passes on the first control's claim.
@@ -212,11 +219,11 @@ void FormObject::passFocusOn(QWidget* hiding)
     for (QWidget* w : tabOrder)
         if (w != hiding && w->isVisibleTo(window.get()) && w->isEnabled() &&
             (w->focusPolicy() & Qt::TabFocus)) {
-            w->setFocus(Qt::OtherFocusReason);
+            moveFocus(w);
             focusStandIn = w;
             return;
         }
-    focus->clearFocus();
+    moveFocus(nullptr);
 }
 
 void FormObject::returnFocus(QWidget* shown)
@@ -224,19 +231,16 @@ void FormObject::returnFocus(QWidget* shown)
     if (shown != focusToReturn)
         return;
     focusToReturn = nullptr;
-    if (window->focusWidget() == focusStandIn)
-        shown->setFocus(Qt::OtherFocusReason);
+    if (focus == focusStandIn)
+        moveFocus(shown);
 }
 
 void FormObject::keepFocusOnAVisibleControl()
 {
-    QWidget* focus = window->focusWidget();
-    if (focus && !focus->isVisibleTo(window.get())) {
-        focus->clearFocus();
-        focus = nullptr;
-    }
+    if (focus && !focus->isVisibleTo(window.get()))
+        moveFocus(nullptr);
     if (!focus && !tabOrder.empty() && tabOrder.front()->isVisibleTo(window.get())) {
-        tabOrder.front()->setFocus(Qt::OtherFocusReason);
+        moveFocus(tabOrder.front());
         if (focusToReturn && !focusStandIn)
             focusStandIn = tabOrder.front();
     }

@@ -70,6 +70,8 @@ public:
     // After a control shows: if it hid with the focus, it takes the focus
     // back, unless the player moved the focus meanwhile.
     void returnFocus(QWidget* shown);
+    // Gives the focus to a control, or to none.
+    void moveFocus(QWidget* to);
 
     const FormDescription& description;
     ControlObject self;
@@ -80,7 +82,10 @@ public:
     bool loaded = false;
     QWidget* focusToReturn = nullptr; // hid with the focus
     QWidget* focusStandIn = nullptr;  // where the runtime put the focus meanwhile
-    QWidget* lastFocus = nullptr;     // the last control with the focus, menu bar aside
+    // The control the window's focus belongs to, whether or not the window
+    // is active: the last the player or the runtime gave it, the menu bar
+    // aside; none while nothing visible can take it.
+    QWidget* focus = nullptr;
 };
 
 } // namespace rt::detail
