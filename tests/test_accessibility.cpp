@@ -158,6 +158,46 @@ private slots:
         rt::testing::fireTick(form->Timer2);
     }
 
+    // A round started from the keyboard is heard alone: from Space on Start
+    // to the verdict no control with a name takes the focus, which a screen
+    // reader would speak among the colours; once the verdict goes, Start
+    // takes it back.
+    void nothingButTheRoundIsFocused_data()
+    {
+        QTest::addColumn<bool>("random");
+        QTest::newRow("fixed") << false;
+        QTest::newRow("random") << true;
+    }
+    void nothingButTheRoundIsFocused()
+    {
+        SKIP_UNLESS_LISTENED();
+        QFETCH(bool, random);
+        QWidget* window = rt::testing::widget(*form);
+        QWindow* keys = rt::testing::windowHandle(*form);
+        ACTIVATE_OR_SKIP(window);
+        form->Option2.Value = random ? rt::True : rt::False;
+        QWidget* start = rt::testing::widget(form->Command1);
+        for (int i = 0; i < 3 && window->focusWidget() != start; ++i)
+            QTest::keyClick(keys, Qt::Key_Tab);
+        QCOMPARE(window->focusWidget(), start);
+
+        QStringList focused; // the names, in order
+        rt::testing::setAccessibilityProbe([&focused](QAccessibleEvent* e) {
+            const QString name = e->accessibleInterface()->text(QAccessible::Name);
+            if (e->type() == QAccessible::Focus && !name.isEmpty())
+                focused << name;
+        });
+        rt::testing::scriptDraws({fixture::drawFor(2), fixture::drawFor(5)});
+        form->SeqLength = 1;
+        QTest::keyClick(keys, Qt::Key_Space);
+        QCOMPARE(fixture::phaseOf(*form), Phase::Presenting);
+        fixture::presentAll(*form);
+        fixture::answer(*form, QStringLiteral("25"));
+        QCOMPARE(focused.join(u'|'), QString());
+        rt::testing::fireTick(form->Timer2);
+        QCOMPARE(focused.join(u'|'), QStringLiteral("Старт"));
+    }
+
     // A control that hides or shows is told as neither, or both, showing and
     // visible: Qt tells "showing", the runtime "visible", on the bridge's
     // own connection and path.

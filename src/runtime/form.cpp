@@ -138,7 +138,7 @@ FormObject::FormObject(const FormDescription& d)
     }
     QObject::connect(qApp, &QApplication::focusChanged, window.get(),
                      [this](QWidget*, QWidget* now) {
-                         if (now && now->window() == window.get() && now != window->menuBar())
+                         if (std::find(tabOrder.begin(), tabOrder.end(), now) != tabOrder.end())
                              focus = now;
                      });
 
@@ -198,31 +198,22 @@ ControlObject* FormObject::find(std::string_view name)
 }
 
 // The window's own focus, which keys go to and which it keeps while another
-// window (the credit box) is active or the menu bar has the keys.
+// window (the credit box) is active or the menu bar has the keys. With no
+// control to have it, the client area holds it: keys still reach the window,
+// Tab goes on from there, and a screen reader's focus leaves the control that
+// had it, silently (the area has no name), so that the control is told again
+// when it takes the focus back.
 void FormObject::moveFocus(QWidget* to)
 {
     focus = to;
-    if (to)
-        to->setFocus(Qt::OtherFocusReason);
-    else if (QWidget* had = window->focusWidget())
-        had->clearFocus();
+    (to ? to : window->centralWidget())->setFocus(Qt::OtherFocusReason);
 }
 
 void FormObject::passFocusOn(QWidget* hiding)
 {
     if (!focus || (focus != hiding && !hiding->isAncestorOf(focus)))
         return;
-    // A stand-in that hides in turn passes on the first control's claim.
-    if (!focusToReturn || focus != focusStandIn)
-        focusToReturn = hiding;
-    focusStandIn = nullptr;
-    for (QWidget* w : tabOrder)
-        if (w != hiding && w->isVisibleTo(window.get()) && w->isEnabled() &&
-            (w->focusPolicy() & Qt::TabFocus)) {
-            moveFocus(w);
-            focusStandIn = w;
-            return;
-        }
+    focusToReturn = hiding;
     moveFocus(nullptr);
 }
 
@@ -231,7 +222,7 @@ void FormObject::returnFocus(QWidget* shown)
     if (shown != focusToReturn)
         return;
     focusToReturn = nullptr;
-    if (focus == focusStandIn)
+    if (!focus)
         moveFocus(shown);
 }
 
@@ -239,11 +230,9 @@ void FormObject::keepFocusOnAVisibleControl()
 {
     if (focus && !focus->isVisibleTo(window.get()))
         moveFocus(nullptr);
-    if (!focus && !tabOrder.empty() && tabOrder.front()->isVisibleTo(window.get())) {
+    if (!focus && !focusToReturn && !tabOrder.empty() &&
+        tabOrder.front()->isVisibleTo(window.get()))
         moveFocus(tabOrder.front());
-        if (focusToReturn && !focusStandIn)
-            focusStandIn = tabOrder.front();
-    }
 }
 
 } // namespace rt::detail
