@@ -80,7 +80,8 @@ private slots:
     }
 
     // Announced as buttons that press, with their key, though Tab passes
-    // them by; the press action is a click, so a hidden square takes none.
+    // them by; the press action is a click, so a hidden square takes none,
+    // nor one under a modal box.
     void squaresAreButtons()
     {
         for (int n = 1; n <= 8; ++n) {
@@ -105,6 +106,11 @@ private slots:
         QCOMPARE(fixture::text(form->EnteredSeq), QString());
         fixture::presentAll(*form);
         face(form->Label2)->actionInterface()->doAction(press);
+        QCOMPARE(fixture::text(form->EnteredSeq), QStringLiteral("2"));
+        // Nor does a square take one while the credit box holds the window.
+        const fixture::BoxCloser closer(
+            [&](QWidget*) { face(form->Label7)->actionInterface()->doAction(press); });
+        fixture::clickCredit(*form);
         QCOMPARE(fixture::text(form->EnteredSeq), QStringLiteral("2"));
     }
 

@@ -12,6 +12,7 @@
 
 #include "fixture.h"
 
+#include <QMenuBar>
 #include <QRegularExpression>
 #include <QSettings>
 
@@ -394,6 +395,29 @@ private slots:
                                     .value("Desktop Entry/StartupWMClass")
                                     .toByteArray());
         QCOMPARE(p.wmName, title);
+    }
+
+    // The credit box belongs to the window, modal to it and over it, even
+    // while another window is active: the command chosen through assistive
+    // technology from another program.
+    void theCreditBelongsToTheWindow()
+    {
+        QWidget other;
+        other.setGeometry(0, 0, 100, 100);
+        other.show();
+        ACTIVATE_OR_SKIP(&other);
+        QWidget* window = rt::testing::widget(*form);
+        QWidget* owner = nullptr;
+        bool blocked = false, over = false;
+        const fixture::BoxCloser closer([&](QWidget* box) {
+            owner = box->parentWidget();
+            blocked = QApplication::activeModalWidget() == box && box->isModal();
+            over = window->frameGeometry().contains(box->geometry().center());
+        });
+        static_cast<QMainWindow*>(window)->menuBar()->actions().value(0)->trigger();
+        QCOMPARE(owner, window);
+        QVERIFY(blocked);
+        QVERIFY(over);
     }
 
     // Asked to fill the screen, by Qt's own title bar (drawn where the

@@ -15,6 +15,7 @@
 
 #include <algorithm>
 #include <stdexcept>
+#include <utility>
 
 namespace rt::detail {
 
@@ -89,6 +90,8 @@ private:
 
 } // namespace
 
+QWidget* handlerWindow = nullptr;
+
 ControlObject::ControlObject(FormObject& f, std::string_view n, Kind k)
     : form(f), name(n), kind(k), timer(name, [this] { raise(Event::Timer); })
 {
@@ -108,7 +111,9 @@ void ControlObject::raise(Event e) const
     if (!h)
         return;
     ++handlersRunning;
+    QWidget* const outer = std::exchange(handlerWindow, form.window.get());
     trap(h);
+    handlerWindow = outer;
     if (--handlersRunning == 0)
         announceChanges(form);
 }

@@ -33,6 +33,10 @@ inline constexpr std::array<std::string_view, 5> eventNames{"Load", "Click", "Ch
 
 class FormObject;
 
+// The window of the handler under way, the innermost's: the window a message
+// box it shows belongs to, whichever window is active.
+extern QWidget* handlerWindow;
+
 class ControlObject
 {
 public:
