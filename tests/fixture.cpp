@@ -78,7 +78,8 @@ std::unique_ptr<Form1> openForm()
 {
     auto form = std::make_unique<Form1>();
     form->show();
-    if (!QTest::qWaitForWindowExposed(rt::testing::widget(*form)))
+    // A busy machine may take a while to map a window.
+    if (!QTest::qWaitForWindowExposed(rt::testing::widget(*form), 15000))
         qFatal("the window was never exposed");
     return form;
 }
@@ -97,20 +98,23 @@ BoxCloser::BoxCloser(std::function<void(QWidget*)> seen) : seen_(std::move(seen)
 }
 
 // A box is shown before its loop starts: it is handled from the next turn of
-// the event loop, which is the box's own.
+// the event loop, which is the box's own, once however often it is shown
+// again meanwhile (a window manager may hide and show it while `seen` waits).
 bool BoxCloser::eventFilter(QObject* receiver, QEvent* e)
 {
     auto* w = qobject_cast<QWidget*>(receiver);
     if (e->type() != QEvent::Show || !w || !w->isWindow() ||
-        (!w->isModal() && w->windowType() != Qt::Popup))
+        (!w->isModal() && w->windowType() != Qt::Popup) || handling_.contains(w))
         return false;
-    QTimer::singleShot(0, this, [this, box = QPointer<QWidget>(w)] {
+    handling_.insert(w);
+    QTimer::singleShot(0, this, [this, w, box = QPointer<QWidget>(w)] {
         if (box && box->isVisible() && seen_)
             seen_(box);
         if (auto* b = qobject_cast<QMessageBox*>(box); b && b->isVisible())
             QTest::mouseClick(b->buttons().value(0), Qt::LeftButton);
         else if (box)
             box->close();
+        handling_.remove(w);
     });
     return false;
 }

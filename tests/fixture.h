@@ -7,6 +7,7 @@
 
 #include <QMainWindow>
 #include <QScrollBar>
+#include <QSet>
 #include <QStyle>
 #include <QTest>
 #include <QWindow>
@@ -102,8 +103,9 @@ inline void clickSquare(Form1& form, int n)
 void clickCredit(const Form1& form);
 
 // While it lives, closes every modal box and popup menu that opens, as a
-// player would, from inside the box's own loop: `seen` gets it first, then a
-// box is answered with its first button and anything else closed.
+// player would, from inside the box's own loop: `seen` gets it first, once
+// each time it opens, then a box is answered with its first button and
+// anything else closed.
 class BoxCloser : public QObject
 {
 public:
@@ -114,6 +116,7 @@ protected:
 
 private:
     std::function<void(QWidget*)> seen_;
+    QSet<QWidget*> handling_; // shown, not yet closed
 };
 
 // Ticks Timer1 until the presentation ends (at most a bound, so a fault

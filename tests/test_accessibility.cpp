@@ -91,7 +91,8 @@ private slots:
     }
 
     // Announced as buttons that press, with their key, though Tab passes
-    // them by; the press action is a click, so a hidden square takes none.
+    // them by; the press action is a click, so a hidden square takes none,
+    // nor one under a modal box.
     void squaresAreButtons()
     {
         for (int n = 1; n <= 8; ++n) {
@@ -116,6 +117,11 @@ private slots:
         QCOMPARE(fixture::text(form->EnteredSeq), QString());
         fixture::presentAll(*form);
         face(form->Label2)->actionInterface()->doAction(press);
+        QCOMPARE(fixture::text(form->EnteredSeq), QStringLiteral("2"));
+        // Nor does a square take one while the credit box holds the window.
+        const fixture::BoxCloser closer(
+            [&](QWidget*) { face(form->Label7)->actionInterface()->doAction(press); });
+        fixture::clickCredit(*form);
         QCOMPARE(fixture::text(form->EnteredSeq), QStringLiteral("2"));
     }
 
@@ -167,6 +173,46 @@ private slots:
         fixture::answer(*form, QStringLiteral("25"));
         QCOMPARE(told.last(), QStringLiteral("shown Label9: Правильно"));
         rt::testing::fireTick(form->Timer2);
+    }
+
+    // A round started from the keyboard is heard alone: from Space on Start
+    // to the verdict no control with a name takes the focus, which a screen
+    // reader would speak among the colours; once the verdict goes, Start
+    // takes it back.
+    void nothingButTheRoundIsFocused_data()
+    {
+        QTest::addColumn<bool>("random");
+        QTest::newRow("fixed") << false;
+        QTest::newRow("random") << true;
+    }
+    void nothingButTheRoundIsFocused()
+    {
+        SKIP_UNLESS_LISTENED();
+        QFETCH(bool, random);
+        QWidget* window = rt::testing::widget(*form);
+        QWindow* keys = rt::testing::windowHandle(*form);
+        ACTIVATE_OR_SKIP(window);
+        form->Option2.Value = random ? rt::True : rt::False;
+        QWidget* start = rt::testing::widget(form->Command1);
+        for (int i = 0; i < 3 && window->focusWidget() != start; ++i)
+            QTest::keyClick(keys, Qt::Key_Tab);
+        QCOMPARE(window->focusWidget(), start);
+
+        QStringList focused; // the names, in order
+        rt::testing::setAccessibilityProbe([&focused](QAccessibleEvent* e) {
+            const QString name = e->accessibleInterface()->text(QAccessible::Name);
+            if (e->type() == QAccessible::Focus && !name.isEmpty())
+                focused << name;
+        });
+        rt::testing::scriptDraws({fixture::drawFor(2), fixture::drawFor(5)});
+        form->SeqLength = 1;
+        QTest::keyClick(keys, Qt::Key_Space);
+        QCOMPARE(fixture::phaseOf(*form), Phase::Presenting);
+        fixture::presentAll(*form);
+        fixture::answer(*form, QStringLiteral("25"));
+        QCOMPARE(focused.join(u'|'), QString());
+        rt::testing::fireTick(form->Timer2);
+        QCOMPARE(focused.join(u'|'), QStringLiteral("Старт"));
     }
 
     // A control that hides or shows is told as neither, or both, showing and

@@ -132,31 +132,42 @@ private slots:
         QCOMPARE(rt::detail::tickAfter(1000, 500, shown), next);
     }
 
-    // One running timer: a new Interval applies at once (the first tick was
-    // a minute away), ticks missed while the thread was busy are dropped,
-    // and a stopped timer ticks no more.
+    // One running timer, driven by the runtime's clock: a new Interval
+    // applies at once (the first tick was a minute away), ticks missed while
+    // the thread was busy are dropped, and a stopped timer ticks no more.
     void aRunningTimerFollowsTheClock()
     {
+        using namespace std::chrono_literals;
+        // An hour ahead of the kernel's clock: the real timer never fires.
+        const auto start = std::chrono::steady_clock::now().time_since_epoch() + 1h;
         rt::testing::setManualTimers(false);
-        const auto manualAgain = qScopeGuard([] { rt::testing::setManualTimers(true); });
+        rt::testing::setClock(start);
+        const auto manualAgain = qScopeGuard([] {
+            rt::testing::setClock(std::nullopt);
+            rt::testing::setManualTimers(true);
+        });
         Form1 form;
         form.show();
         const auto ticks = [&form] { return form.TickCount.value(); };
         form.SeqLength = 30000; // a presentation too long to end: each tick counts one
         form.Timer1.Interval = 65535;
         form.Timer1.Enabled = True;
+        rt::testing::setClock(start + 5ms);
         form.Timer1.Interval = 10;
-        QTRY_VERIFY_WITH_TIMEOUT(ticks() >= 1, 20000);
-        const int before = ticks();
-        std::this_thread::sleep_for(std::chrono::milliseconds(200)); // twenty ticks' time
-        for (int i = 0; i < 8; ++i) // a burst would tick on each pass
-            QCoreApplication::processEvents();
-        QVERIFY2(ticks() - before <= 2, qPrintable(QString::number(ticks() - before)));
-        QTRY_VERIFY_WITH_TIMEOUT(ticks() >= before + 3, 20000);
+        QCOMPARE(rt::testing::nextTickDue(form.Timer1), start + 10ms);
+        rt::testing::setClock(start + 10ms);
+        rt::testing::clockReached(form.Timer1);
+        QCOMPARE(ticks(), 1);
+        QCOMPARE(rt::testing::nextTickDue(form.Timer1), start + 20ms);
+        // Taken up twenty ticks late: one tick, and the next on the grid.
+        rt::testing::setClock(start + 211ms);
+        rt::testing::clockReached(form.Timer1);
+        QCOMPARE(ticks(), 2);
+        QCOMPARE(rt::testing::nextTickDue(form.Timer1), start + 220ms);
         form.Timer1.Enabled = False;
-        const int stoppedAt = ticks();
-        QTest::qWait(50);
-        QCOMPARE(ticks(), stoppedAt);
+        rt::testing::setClock(start + 220ms);
+        rt::testing::clockReached(form.Timer1);
+        QCOMPARE(ticks(), 2);
     }
 
     // A colour painted late still stays most of its interval, 20 ms: the next

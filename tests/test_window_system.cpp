@@ -11,7 +11,9 @@
 // mojibake.
 
 #include "fixture.h"
+#include "runtime/look.h"
 
+#include <QMenuBar>
 #include <QRegularExpression>
 #include <QSettings>
 
@@ -81,19 +83,16 @@ Properties read(Display* d, Window w)
     return p;
 }
 
-// Asks the window manager for a state of `w`, as wmctrl -b add does.
-void askWindowManager(Display* d, Window w, Qt::WindowState state)
+// Asks the window manager for full screen, as wmctrl -b add does.
+void askWindowManagerForFullScreen(Display* d, Window w)
 {
-    const bool full = state == Qt::WindowFullScreen;
     XEvent e{};
     e.xclient.type = ClientMessage;
     e.xclient.window = w;
     e.xclient.format = 32;
     e.xclient.message_type = XInternAtom(d, "_NET_WM_STATE", 0);
     e.xclient.data.l[0] = 1; // add
-    e.xclient.data.l[1] =
-        long(XInternAtom(d, full ? "_NET_WM_STATE_FULLSCREEN" : "_NET_WM_STATE_MAXIMIZED_VERT", 0));
-    e.xclient.data.l[2] = full ? 0 : long(XInternAtom(d, "_NET_WM_STATE_MAXIMIZED_HORZ", 0));
+    e.xclient.data.l[1] = long(XInternAtom(d, "_NET_WM_STATE_FULLSCREEN", 0));
     e.xclient.data.l[3] = 2; // from a pager or a tool, as the user's own request
     XSendEvent(d, DefaultRootWindow(d), 0, SubstructureRedirectMask | SubstructureNotifyMask, &e);
     XFlush(d);
@@ -251,42 +250,65 @@ private slots:
     }
 
     // The credit, opened from the keyboard (Alt, then Return on the menu) or
-    // with the mouse, gives the focus back to the control that had it.
+    // with the mouse, gives the focus back to the control that had it; or,
+    // where a round started by Space ended beneath the box, to Start, where
+    // the round's end put it.
     void theFocusComesBackAfterTheCredit_data()
     {
         QTest::addColumn<int>("tabs");
         QTest::addColumn<bool>("keyboard");
-        QTest::newRow("the speed, keyboard") << 0 << true;
-        QTest::newRow("Старт, keyboard") << 1 << true;
-        QTest::newRow("Фиксированно, keyboard") << 2 << true;
-        QTest::newRow("Старт, mouse") << 1 << false;
+        QTest::addColumn<bool>("verdictEnds"); // under the box
+        QTest::newRow("the speed, keyboard") << 0 << true << false;
+        QTest::newRow("Старт, keyboard") << 1 << true << false;
+        QTest::newRow("Фиксированно, keyboard") << 2 << true << false;
+        QTest::newRow("Старт, mouse") << 1 << false << false;
+        QTest::newRow("the verdict ends, keyboard") << 1 << true << true;
+        QTest::newRow("the verdict ends, mouse") << 1 << false << true;
     }
     void theFocusComesBackAfterTheCredit()
     {
         QFETCH(int, tabs);
         QFETCH(bool, keyboard);
+        QFETCH(bool, verdictEnds);
         for (int i = 0; i < tabs; ++i)
             press(*form, Qt::Key_Tab);
         QWidget* before = focusOf(*form);
+        if (verdictEnds) {
+            press(*form, Qt::Key_Space);
+            fixture::presentAll(*form);
+            fixture::answer(*form, fixture::text(form->ShownSeq));
+        }
         bool closed = false;
-        const fixture::BoxCloser closer([&closed](QWidget*) { closed = true; });
+        const fixture::BoxCloser closer([&](QWidget*) {
+            if (verdictEnds)
+                rt::testing::fireTick(form->Timer2);
+            closed = true;
+        });
         if (keyboard) {
             press(*form, Qt::Key_Alt);
             press(*form, Qt::Key_Return);
         } else
             fixture::clickCredit(*form);
         QTRY_VERIFY(closed);
+        QCOMPARE(fixture::phaseOf(*form), fixture::Phase::Idle);
         QTRY_COMPARE(focusOf(*form), before);
         // Offscreen, nothing gives the window back its activation.
         if (QGuiApplication::platformName() != QLatin1String("offscreen"))
             QTRY_VERIFY(before->hasFocus());
+        if (verdictEnds) {
+            // Space starts the next round, with no Tab first.
+            press(*form, Qt::Key_Space);
+            QCOMPARE(fixture::phaseOf(*form), fixture::Phase::Presenting);
+            return;
+        }
         // And the keys act there again, with no Tab first.
         press(*form, Qt::Key_Tab);
         QVERIFY(focusOf(*form) != before);
     }
 
-    // Whichever control has the keyboard shows it; on the scroll bar the mark
-    // runs round the edge, not only over the thumb.
+    // Whichever control has the keyboard shows it. Start and the scroll bar
+    // wear the focus blue all round their edge, two pixels deep, over the
+    // thumb too, with their own look inside; the option takes the style's mark.
     void focusIsMarked_data()
     {
         QTest::addColumn<int>("tabs");
@@ -301,26 +323,27 @@ private slots:
             press(*form, Qt::Key_Tab);
         QWidget* focus = focusOf(*form);
         QVERIFY(focus && focus->hasFocus());
-        const QImage marked = focus->grab().toImage();
+        const QImage marked = focus->grab().toImage().convertToFormat(QImage::Format_RGB32);
         press(*form, Qt::Key_Tab);
         QVERIFY(!focus->hasFocus());
-        const QImage unmarked = focus->grab().toImage();
+        const QImage unmarked = focus->grab().toImage().convertToFormat(QImage::Format_RGB32);
         QVERIFY(unmarked != marked);
-        if (focus != scrollBar())
+        if (tabs == 2)
             return;
-        auto* bar = static_cast<QScrollBar*>(focus);
-        const QRect thumb = fixture::scrollBarPart(bar);
-        int edge = 0;
-        for (int x = 0; x < marked.width(); ++x)
-            edge += !thumb.contains(x, 0) && marked.pixel(x, 0) != unmarked.pixel(x, 0);
-        QVERIFY2(edge > marked.width() / 2, qPrintable(QString::number(edge)));
-        // Two pixels deep, as the Start button's border, the trough bare below.
-        const qreal ratio = marked.devicePixelRatio();
-        const QRect trough = fixture::scrollBarPart(bar, QStyle::SC_ScrollBarSubPage);
-        const int x = qRound(ratio * trough.center().x());
-        const int deep = qRound(2 * ratio);
-        for (int y = 0; y <= deep; ++y)
-            QCOMPARE(marked.pixel(x, y) != unmarked.pixel(x, y), y < deep);
+        const int deep = qRound(2 * marked.devicePixelRatio());
+        const int w = marked.width(), h = marked.height();
+        const auto blue = [&marked](int x, int y) {
+            return (marked.pixel(x, y) & 0xffffff) == rt::detail::FocusBlue;
+        };
+        // Each edge, from outside in: blue, then the control's own.
+        for (int x = deep; x < w - deep; ++x)
+            for (int d = 0; d <= deep; ++d)
+                QVERIFY2(blue(x, d) == (d < deep) && blue(x, h - 1 - d) == (d < deep),
+                         qPrintable(QStringLiteral("x %1, %2 in").arg(x).arg(d)));
+        for (int y = deep; y < h - deep; ++y)
+            for (int d = 0; d <= deep; ++d)
+                QVERIFY2(blue(d, y) == (d < deep) && blue(w - 1 - d, y) == (d < deep),
+                         qPrintable(QStringLiteral("y %1, %2 in").arg(y).arg(d)));
     }
 
     // The 3:1 that accessibility guidelines ask of a control's parts, at every
@@ -374,12 +397,36 @@ private slots:
         QCOMPARE(p.wmName, title);
     }
 
+    // The credit box belongs to the window, modal to it and over it, even
+    // while another window is active: the command chosen through assistive
+    // technology from another program.
+    void theCreditBelongsToTheWindow()
+    {
+        QWidget other;
+        other.setGeometry(0, 0, 100, 100);
+        other.show();
+        ACTIVATE_OR_SKIP(&other);
+        QWidget* window = rt::testing::widget(*form);
+        QWidget* owner = nullptr;
+        bool blocked = false, over = false;
+        const fixture::BoxCloser closer([&](QWidget* box) {
+            owner = box->parentWidget();
+            blocked = QApplication::activeModalWidget() == box && box->isModal();
+            over = window->frameGeometry().contains(box->geometry().center());
+        });
+        static_cast<QMainWindow*>(window)->menuBar()->actions().value(0)->trigger();
+        QCOMPARE(owner, window);
+        QVERIFY(blocked);
+        QVERIFY(over);
+    }
+
     // Asked to fill the screen, by Qt's own title bar (drawn where the
     // compositor draws none: its maximise button and a double-click on the
     // title set the window's state) or by the window manager (openbox offers
     // full screen to every window; _NET_WM_STATE as wmctrl sends it), the
     // window returns at once to its normal state, where and as it was. The
-    // credit box is not minimised either.
+    // credit box is not minimised either. Openbox itself refuses to maximise
+    // a window of fixed size: asked through it, only full screen can fail.
     void fillingTheScreenIsUndone_data()
     {
         QTest::addColumn<bool>("credit");
@@ -389,8 +436,6 @@ private slots:
             const char* box = credit ? "credit" : "window";
             QTest::addRow("%s maximised by the title bar", box)
                 << credit << false << Qt::WindowMaximized;
-            QTest::addRow("%s maximised by the window manager", box)
-                << credit << true << Qt::WindowMaximized;
             QTest::addRow("%s full screen by the window manager", box)
                 << credit << true << Qt::WindowFullScreen;
         }
@@ -411,7 +456,7 @@ private slots:
             connect(w->windowHandle(), &QWindow::windowStateChanged, &watch,
                     [&] { changed = true; });
             if (byWindowManager)
-                askWindowManager(display, Window(w->winId()), asked);
+                askWindowManagerForFullScreen(display, Window(w->winId()));
             else
                 w->windowHandle()->setWindowStates(asked);
             if (asked == Qt::WindowMinimized &&

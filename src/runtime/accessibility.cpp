@@ -5,6 +5,7 @@
 #include "widgets.h"
 
 #include <QAccessibleWidget>
+#include <QApplication>
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusVariant>
@@ -78,8 +79,11 @@ public:
     }
     void doAction(const QString& action) override
     {
-        // As a click: a hidden square takes none.
-        if (action == pressAction() && pressable() && !widget()->isHidden())
+        // As a click: a hidden square takes none, nor one in a window that a
+        // modal box blocks.
+        const QWidget* modal = QApplication::activeModalWidget();
+        if (action == pressAction() && pressable() && !widget()->isHidden() &&
+            (!modal || modal == widget()->window()))
             c_.raise(Event::Click);
     }
     QStringList keyBindingsForAction(const QString& action) const override

@@ -15,6 +15,7 @@
 
 #include <algorithm>
 #include <stdexcept>
+#include <utility>
 
 namespace rt::detail {
 
@@ -89,6 +90,8 @@ private:
 
 } // namespace
 
+QWidget* handlerWindow = nullptr;
+
 ControlObject::ControlObject(FormObject& f, std::string_view n, Kind k)
     : form(f), name(n), kind(k), timer(name, [this] { raise(Event::Timer); })
 {
@@ -108,7 +111,9 @@ void ControlObject::raise(Event e) const
     if (!h)
         return;
     ++handlersRunning;
+    QWidget* const outer = std::exchange(handlerWindow, form.window.get());
     trap(h);
+    handlerWindow = outer;
     if (--handlersRunning == 0)
         announceChanges(form);
 }
@@ -129,18 +134,17 @@ FormObject::FormObject(const FormDescription& d)
         auto& item =
             *controls.emplace_back(std::make_unique<ControlObject>(*this, m.name, Kind::Menu));
         window->menuBar()->addAction(toQString(m.caption), window.get(), [this, &item] {
-            // The menu bar keeps the keyboard's focus once the command's box
-            // has closed: the control that had it takes it back.
-            QWidget* before = lastFocus;
             item.raise(Event::Click);
-            if (before && before->isVisibleTo(window.get()))
-                before->setFocus(Qt::OtherFocusReason);
+            // The menu bar keeps the keyboard's focus once the command's box
+            // has closed: the focus goes where the window last put it, which
+            // the round under the box may have changed.
+            moveFocus(focus && focus->isVisibleTo(window.get()) ? focus : nullptr);
         });
     }
     QObject::connect(qApp, &QApplication::focusChanged, window.get(),
                      [this](QWidget*, QWidget* now) {
-                         if (now && now->window() == window.get() && now != window->menuBar())
-                             lastFocus = now;
+                         if (std::find(tabOrder.begin(), tabOrder.end(), now) != tabOrder.end())
+                             focus = now;
                      });
 
     std::vector<std::pair<int, QWidget*>> byTabIndex;
@@ -199,24 +203,23 @@ ControlObject* FormObject::find(std::string_view name)
 }
 
 // The window's own focus, which keys go to and which it keeps while another
-// window (the credit box) is active.
+// window (the credit box) is active or the menu bar has the keys. With no
+// control to have it, the client area holds it: keys still reach the window,
+// Tab goes on from there, and a screen reader's focus leaves the control that
+// had it, silently (the area has no name), so that the control is told again
+// when it takes the focus back.
+void FormObject::moveFocus(QWidget* to)
+{
+    focus = to;
+    (to ? to : window->centralWidget())->setFocus(Qt::OtherFocusReason);
+}
+
 void FormObject::passFocusOn(QWidget* hiding)
 {
-    QWidget* focus = window->focusWidget();
     if (!focus || (focus != hiding && !hiding->isAncestorOf(focus)))
         return;
-    // A stand-in that hides in turn passes on the first control's claim.
-    if (!focusToReturn || focus != focusStandIn)
-        focusToReturn = hiding;
-    focusStandIn = nullptr;
-    for (QWidget* w : tabOrder)
-        if (w != hiding && w->isVisibleTo(window.get()) && w->isEnabled() &&
-            (w->focusPolicy() & Qt::TabFocus)) {
-            w->setFocus(Qt::OtherFocusReason);
-            focusStandIn = w;
-            return;
-        }
-    focus->clearFocus();
+    focusToReturn = hiding;
+    moveFocus(nullptr);
 }
 
 void FormObject::returnFocus(QWidget* shown)
@@ -224,22 +227,17 @@ void FormObject::returnFocus(QWidget* shown)
     if (shown != focusToReturn)
         return;
     focusToReturn = nullptr;
-    if (window->focusWidget() == focusStandIn)
-        shown->setFocus(Qt::OtherFocusReason);
+    if (!focus)
+        moveFocus(shown);
 }
 
 void FormObject::keepFocusOnAVisibleControl()
 {
-    QWidget* focus = window->focusWidget();
-    if (focus && !focus->isVisibleTo(window.get())) {
-        focus->clearFocus();
-        focus = nullptr;
-    }
-    if (!focus && !tabOrder.empty() && tabOrder.front()->isVisibleTo(window.get())) {
-        tabOrder.front()->setFocus(Qt::OtherFocusReason);
-        if (focusToReturn && !focusStandIn)
-            focusStandIn = tabOrder.front();
-    }
+    if (focus && !focus->isVisibleTo(window.get()))
+        moveFocus(nullptr);
+    if (!focus && !focusToReturn && !tabOrder.empty() &&
+        tabOrder.front()->isVisibleTo(window.get()))
+        moveFocus(tabOrder.front());
 }
 
 } // namespace rt::detail

@@ -33,6 +33,10 @@ inline constexpr std::array<std::string_view, 5> eventNames{"Load", "Click", "Ch
 
 class FormObject;
 
+// The window of the handler under way, the innermost's: the window a message
+// box it shows belongs to, whichever window is active.
+extern QWidget* handlerWindow;
+
 class ControlObject
 {
 public:
@@ -60,16 +64,20 @@ public:
     explicit FormObject(const FormDescription& d);
 
     ControlObject* find(std::string_view name);
-    // Before a control hides: the focus, if it is there, goes to the first
-    // visible control in tab order, not down Qt's tab chain to whatever
-    // follows; with none visible it goes nowhere, and keys move nothing unseen.
+    // Before a control hides: the focus, if it is there, goes nowhere until
+    // the control shows again, not down Qt's tab chain to whatever follows:
+    // a screen reader speaks nothing but the round, and keys move nothing
+    // unseen. Keys still reach the window, and Tab the controls that show.
     void passFocusOn(QWidget* hiding);
-    // After a control shows: with the focus nowhere, the first control in tab
-    // order takes it back as soon as it is visible.
+    // After a control shows: with the focus nowhere and no control waiting
+    // for it, the first control in tab order takes it as soon as it is
+    // visible.
     void keepFocusOnAVisibleControl();
     // After a control shows: if it hid with the focus, it takes the focus
     // back, unless the player moved the focus meanwhile.
     void returnFocus(QWidget* shown);
+    // Gives the focus to a control, or to none.
+    void moveFocus(QWidget* to);
 
     const FormDescription& description;
     ControlObject self;
@@ -79,8 +87,10 @@ public:
     std::unique_ptr<QMainWindow> window;
     bool loaded = false;
     QWidget* focusToReturn = nullptr; // hid with the focus
-    QWidget* focusStandIn = nullptr;  // where the runtime put the focus meanwhile
-    QWidget* lastFocus = nullptr;     // the last control with the focus, menu bar aside
+    // The control the window's focus belongs to, whether or not the window
+    // is active: the last the player or the runtime gave it; none while no
+    // control has it.
+    QWidget* focus = nullptr;
 };
 
 } // namespace rt::detail

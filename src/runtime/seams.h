@@ -8,6 +8,7 @@
 #include "types.h"
 
 #include <chrono>
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <string_view>
@@ -18,6 +19,8 @@ namespace rt::detail {
 
 // While set, timers never arm a clock: ticks come only by hand.
 extern bool manualTimers;
+// While set, stands in for CLOCK_MONOTONIC (nanoseconds) in the timers' code.
+extern std::int64_t (*clockHook)();
 // Sees every reseed of the random generator.
 extern void (*reseedHook)();
 // Sees every draw, and may supply it.

@@ -3,6 +3,7 @@
 
 #include "accessibility.h"
 #include "convert.h"
+#include "form_object.h"
 #include "platform/platform.h"
 #include "seams.h"
 
@@ -61,18 +62,23 @@ void MsgBox(const String& prompt, MsgBoxStyle /*vbInformation*/, const String& t
     // One box, shown again at every call: on X11 every new box that is painted
     // leaves about 2 KiB behind inside Qt 6.4, so a player who opens the credit
     // again and again would see the program grow. It belongs to the window
-    // that was active at the first call, and goes with it. Being modal, it
-    // cannot be asked for again while it shows.
+    // whose handler asks for it, modal to it and placed over it, even when no
+    // window is active (a command chosen through assistive technology from
+    // another program); being modal, it cannot be asked for again while it
+    // shows.
     static QPointer<QMessageBox> box;
+    QWidget* const owner =
+        detail::handlerWindow ? detail::handlerWindow : QApplication::activeWindow();
     if (!box) {
-        box = new QMessageBox(QMessageBox::Information, QString(), QString(), QMessageBox::Ok,
-                              QApplication::activeWindow());
+        box =
+            new QMessageBox(QMessageBox::Information, QString(), QString(), QMessageBox::Ok, owner);
         box->setWindowModality(Qt::ApplicationModal);
         // A box of fixed size, neither minimised nor maximised.
         box->setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                             Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
         platform::keepNormalState(box, false);
-    }
+    } else if (owner && box->parentWidget() != owner)
+        box->setParent(owner, box->windowFlags());
     box->setWindowTitle(detail::toQString(title.str()));
     box->setText(detail::toQString(prompt.str()));
     // Its loop is a new outermost level: see accessibility.h.

@@ -21,7 +21,8 @@ enum MsgBoxStyle
     vbInformation = 64
 };
 
-// A modal information box over the active window, with an OK button; returns
+// A modal information box over the window whose handler calls it (else the
+// active one), with an OK button; returns
 // when closed.
 void MsgBox(const String& prompt, MsgBoxStyle, const String& title);
 

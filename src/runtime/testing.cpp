@@ -28,6 +28,7 @@ namespace testing {
 namespace {
 
 std::deque<Single> script;
+std::int64_t clock = 0;
 bool tracing = false;
 std::string trace;
 
@@ -80,6 +81,24 @@ void fireTick(const Timer& timer)
 bool isRunning(const Timer& timer)
 {
     return detail::Access::object(timer).timer.running();
+}
+
+void setClock(std::optional<std::chrono::nanoseconds> now)
+{
+    clock = now ? now->count() : 0;
+    detail::clockHook = nullptr;
+    if (now)
+        detail::clockHook = [] { return clock; };
+}
+
+std::chrono::nanoseconds nextTickDue(const Timer& timer)
+{
+    return std::chrono::nanoseconds(detail::Access::object(timer).timer.deadline());
+}
+
+void clockReached(const Timer& timer)
+{
+    detail::Access::object(timer).timer.reached();
 }
 
 void setTickProbe(std::function<void(std::string_view, std::chrono::nanoseconds)> p)

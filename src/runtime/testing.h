@@ -13,6 +13,7 @@
 #include <chrono>
 #include <functional>
 #include <initializer_list>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -35,6 +36,14 @@ void setManualTimers(bool on);
 // One tick, delivered exactly as the event loop delivers it.
 void fireTick(const Timer& timer);
 bool isRunning(const Timer& timer);
+// The clock of the timers' code is `now` from here on (std::nullopt: the
+// kernel's again). A clock far ahead of the kernel's keeps the real timers
+// from firing: the test delivers what they would with clockReached.
+void setClock(std::optional<std::chrono::nanoseconds> now);
+// When a running timer's next tick is due, by that clock.
+std::chrono::nanoseconds nextTickDue(const Timer& timer);
+// Delivers what the timer's clock delivers when it reaches the tick due.
+void clockReached(const Timer& timer);
 // For the benchmarks: after the timer code of every real tick, before the
 // handler runs, `probe` gets the timer's name and the time the window's
 // thread spent in that code. An empty function removes it.

@@ -19,6 +19,7 @@
 namespace rt::detail {
 
 bool manualTimers = false;
+std::int64_t (*clockHook)() = nullptr;
 std::function<void(std::string_view, std::chrono::nanoseconds)> tickProbe;
 
 namespace {
@@ -29,6 +30,8 @@ constexpr std::int64_t NsPerS = 1'000'000'000;
 // CLOCK_MONOTONIC, the timerfd's clock.
 std::int64_t clockNow()
 {
+    if (clockHook)
+        return clockHook();
     return std::chrono::steady_clock::now().time_since_epoch() / std::chrono::nanoseconds(1);
 }
 
@@ -90,7 +93,13 @@ void Ticker::woke()
     const std::int64_t entered = tickProbe ? clockNow() : 0;
     std::uint64_t expirations = 0;
     // Nothing to read: the timer was stopped or re-timed since it fired.
-    if (read(fd_, &expirations, sizeof expirations) != sizeof expirations)
+    if (read(fd_, &expirations, sizeof expirations) == sizeof expirations)
+        reached(entered);
+}
+
+void Ticker::reached(std::int64_t entered)
+{
+    if (!running())
         return;
     const std::int64_t due = deadline_;
     deadline_ = tickAfter(due, interval_ * NsPerMs, clockNow());

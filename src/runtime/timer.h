@@ -35,9 +35,14 @@ public:
     void set(bool enabled, Long interval);
     // Delivers one tick of a running timer.
     void tick() const;
+    // The clock reached the tick that was due (`entered`: when the thread
+    // took it up, for the tick probe): the tick, and the next one armed.
+    void reached(std::int64_t entered = 0);
+    // When the next tick is due, CLOCK_MONOTONIC nanoseconds.
+    std::int64_t deadline() const { return deadline_; }
 
 private:
-    // The clock reached the tick that was due.
+    // The timerfd fired.
     void woke();
 
     std::string_view name_;
