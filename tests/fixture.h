@@ -164,10 +164,13 @@ QRect scrollBarPart(const QScrollBar* bar, QStyle::SubControl part = QStyle::SC_
         QVERIFY(QTest::qWaitForWindowActive(window));                                              \
     } while (false)
 
-// The program's start-up (fonts, style, application name), then the suite.
+// The program's start-up (fonts, style, application name), then the suite;
+// TEVALIN_WITHOUT_TAHOMA set: as on a release without Wine's Tahoma.
 #define TEVALIN_TEST_MAIN(Suite)                                                                   \
     int main(int argc, char* argv[])                                                               \
     {                                                                                              \
+        if (qEnvironmentVariableIsSet("TEVALIN_WITHOUT_TAHOMA"))                                   \
+            rt::testing::hideTahoma();                                                             \
         rt::Application app(argc, argv, identity());                                               \
         rt::testing::install();                                                                    \
         rt::testing::setManualTimers(true);                                                        \

@@ -3,6 +3,7 @@
 
 #include "convert.h"
 #include "description.h"
+#include "seams.h"
 
 #include <QColor>
 #include <QFile>
@@ -146,10 +147,12 @@ Face findFace(const FontDescription& d)
 
 } // namespace
 
+bool withoutTahoma = false;
+
 void loadFonts()
 {
     const QString tahoma = QStringLiteral("/usr/share/wine/fonts/tahoma.ttf");
-    if (QFile::exists(tahoma))
+    if (!withoutTahoma && QFile::exists(tahoma))
         QFontDatabase::addApplicationFont(tahoma);
 }
 

@@ -19,6 +19,9 @@ namespace rt::detail {
 
 // While set, timers never arm a clock: ticks come only by hand.
 extern bool manualTimers;
+// While set, Wine's Tahoma is not loaded: the faces are those of a release
+// without it.
+extern bool withoutTahoma;
 // While set, stands in for CLOCK_MONOTONIC (nanoseconds) in the timers' code.
 extern std::int64_t (*clockHook)();
 // Sees every reseed of the random generator.

@@ -68,6 +68,11 @@ void install()
     detail::drawHook = scriptedDraw;
 }
 
+void hideTahoma()
+{
+    detail::withoutTahoma = true;
+}
+
 void setManualTimers(bool on)
 {
     detail::manualTimers = on;

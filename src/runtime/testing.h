@@ -30,6 +30,9 @@ namespace testing {
 // Puts the hooks in place; the mains of the suites, the benchmarks and the
 // fault helper call it once, after making the Application.
 void install();
+// Before the Application: the window drawn as on a release without Wine's
+// Tahoma.
+void hideTahoma();
 
 // While on, timers never start a clock: ticks come only from fireTick.
 void setManualTimers(bool on);
