@@ -219,6 +219,12 @@ class Mutter(Compositor):
 
         # PipeWire, with its session manager to link the cast to its reader.
         self.spawn(["pipewire"], "pipewire.log")
+        # WirePlumber 0.4 (Debian 12) ends at once where logind is not running
+        # (a chroot, a container) unless its Bluetooth monitor, which asks
+        # logind, is off; 0.5 reads no such file.
+        off = self.work / ".config/wireplumber/bluetooth.lua.d/60-off.lua"
+        off.parent.mkdir(parents=True, exist_ok=True)
+        off.write_text("bluez_monitor.enabled = false\n")
         self.spawn(["wireplumber"], "wireplumber.log")
         self.spawn(["mutter", "--headless", "--virtual-monitor", f"{WIDTH}x{HEIGHT}", "--wayland",
                     "--no-x11", f"--wayland-display={self.socket}"], "mutter.log")
